@@ -1,0 +1,163 @@
+// CP932 conversion with cached iconv descriptors (one pair per thread), since
+// import and export convert a line at a time.
+#include "core/Cp932.h"
+
+#include <cerrno>
+#include <cstring>
+#include <iconv.h>
+
+namespace {
+
+class Converter {
+public:
+    Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
+    ~Converter() {
+        if (ok()) iconv_close(cd_);
+    }
+    Converter(const Converter&) = delete;
+    Converter& operator=(const Converter&) = delete;
+    bool ok() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
+    iconv_t get() const { return cd_; }
+    void Reset() { iconv(cd_, nullptr, nullptr, nullptr, nullptr); }
+
+private:
+    iconv_t cd_;
+};
+
+// The byte order of char16_t in memory.
+const char* Utf16Name() {
+    const char16_t probe = 1;
+    return *reinterpret_cast<const unsigned char*>(&probe) == 1 ? "UTF-16LE" : "UTF-16BE";
+}
+
+Converter& Encoder() {
+    thread_local Converter c("CP932", Utf16Name());
+    return c;
+}
+
+Converter& Decoder() {
+    thread_local Converter c(Utf16Name(), "CP932");
+    return c;
+}
+
+// The precomposed form of base + mark, or 0 when there is none.
+char16_t Composed(char16_t base, char16_t mark) {
+    bool hira = base >= 0x3041 && base <= 0x309F;
+    char16_t h = hira ? base : static_cast<char16_t>(base - 0x60); // katakana shares the hiragana layout
+    bool kata = !hira && base >= 0x30A1 && base <= 0x30FF;
+    if (!hira && !kata) return 0;
+    bool voicedRow = (h >= 0x304B && h <= 0x3062 && (h - 0x304B) % 2 == 0) || h == 0x3064 || h == 0x3066 ||
+                     h == 0x3068 || (h >= 0x306F && h <= 0x307B && (h - 0x306F) % 3 == 0);
+    bool hRow = h >= 0x306F && h <= 0x307B && (h - 0x306F) % 3 == 0;
+    if (mark == 0x3099) {
+        if (voicedRow) return static_cast<char16_t>(base + 1);
+        if (base == 0x3046) return 0x3094; // う → ゔ
+        if (base == 0x30A6) return 0x30F4; // ウ → ヴ
+        if (base == 0x309D || base == 0x30FD) return static_cast<char16_t>(base + 1);
+        if (base >= 0x30EF && base <= 0x30F2) return static_cast<char16_t>(base + 8); // ワ ヰ ヱ ヲ
+        return 0;
+    }
+    if (mark == 0x309A && hRow) return static_cast<char16_t>(base + 2);
+    return 0;
+}
+
+} // namespace
+
+std::u16string ComposeKana(std::u16string_view text) {
+    std::u16string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        char16_t c = text[i];
+        if (i + 1 < text.size() && (text[i + 1] == 0x3099 || text[i + 1] == 0x309A)) {
+            char16_t composed = Composed(c, text[i + 1]);
+            if (composed) {
+                out += composed;
+                ++i;
+                continue;
+            }
+        }
+        out += c;
+    }
+    return out;
+}
+
+std::string ToCp932(std::u16string_view text) {
+    std::u16string composed = ComposeKana(text);
+    std::string out;
+    Converter& conv = Encoder();
+    if (!conv.ok()) {
+        for (char16_t c : composed) out += c < 0x80 ? static_cast<char>(c) : '?';
+        return out;
+    }
+    conv.Reset();
+    out.resize(composed.size() * 2 + 16);
+    char* in = reinterpret_cast<char*>(composed.data());
+    size_t inLeft = composed.size() * sizeof(char16_t);
+    char* dst = out.data();
+    size_t outLeft = out.size();
+    while (inLeft > 0) {
+        size_t r = iconv(conv.get(), &in, &inLeft, &dst, &outLeft);
+        if (r != static_cast<size_t>(-1)) break;
+        if (errno == E2BIG) {
+            size_t used = static_cast<size_t>(dst - out.data());
+            out.resize(out.size() * 2);
+            dst = out.data() + used;
+            outLeft = out.size() - used;
+            continue;
+        }
+        // Not representable (or a broken surrogate): one "?" for the whole code point.
+        if (outLeft == 0) {
+            size_t used = static_cast<size_t>(dst - out.data());
+            out.resize(out.size() * 2);
+            dst = out.data() + used;
+            outLeft = out.size() - used;
+        }
+        *dst++ = '?';
+        --outLeft;
+        char16_t first;
+        std::memcpy(&first, in, sizeof first);
+        size_t units = 1;
+        if (first >= 0xD800 && first <= 0xDBFF && inLeft >= 4) {
+            char16_t second;
+            std::memcpy(&second, in + 2, sizeof second);
+            if (second >= 0xDC00 && second <= 0xDFFF) units = 2;
+        }
+        in += units * sizeof(char16_t);
+        inLeft -= units * sizeof(char16_t);
+        conv.Reset();
+    }
+    out.resize(static_cast<size_t>(dst - out.data()));
+    return out;
+}
+
+std::u16string FromCp932(std::string_view bytes) {
+    std::u16string out;
+    Converter& conv = Decoder();
+    if (!conv.ok()) {
+        for (char c : bytes) out += static_cast<unsigned char>(c) < 0x80 ? static_cast<char16_t>(c) : u'\uFFFD';
+        return out;
+    }
+    conv.Reset();
+    // Every CP932 byte or byte pair gives at most one UTF-16 unit, and so does each
+    // replaced byte, so the output never needs more units than there are bytes.
+    out.resize(bytes.size() + 1);
+    std::string input(bytes);
+    char* in = input.data();
+    size_t inLeft = input.size();
+    char* dst = reinterpret_cast<char*>(out.data());
+    size_t outLeft = out.size() * sizeof(char16_t);
+    while (inLeft > 0) {
+        if (iconv(conv.get(), &in, &inLeft, &dst, &outLeft) != static_cast<size_t>(-1)) break;
+        if (outLeft < sizeof(char16_t)) break; // cannot happen, see above
+        // An invalid or truncated sequence: one replacement character for its first byte.
+        const char16_t replacement = u'\uFFFD';
+        std::memcpy(dst, &replacement, sizeof replacement);
+        dst += sizeof(char16_t);
+        outLeft -= sizeof(char16_t);
+        ++in;
+        --inLeft;
+        conv.Reset();
+    }
+    out.resize(static_cast<size_t>(dst - reinterpret_cast<char*>(out.data())) / sizeof(char16_t));
+    return out;
+}

@@ -1,0 +1,10 @@
+// One-line escaping of texts that must stay in one field: backslash, quotes, TAB,
+// LF, CR and other control characters become backslash sequences.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+std::u16string EscapeText(std::u16string_view text);
+// Reverses EscapeText: 0 (the text is replaced), or -10001 when memory runs out.
+int UnescapeText(std::u16string_view text, std::u16string& out);

@@ -1,0 +1,120 @@
+// Qt implementations of the message box, wait cursor, progress and command hooks.
+#include "core/QtPlatform.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QMetaObject>
+#include <QProgressDialog>
+#include <QWidget>
+
+QString ToQString(std::u16string_view text) {
+    return QString(reinterpret_cast<const QChar*>(text.data()), static_cast<qsizetype>(text.size()));
+}
+
+std::u16string FromQString(const QString& text) { return text.toStdU16String(); }
+
+namespace {
+
+QMessageBox::Icon IconOf(unsigned flags) {
+    switch (flags & MB_ICONMASK) {
+    case MB_ICONSTOP: return QMessageBox::Critical;
+    case MB_ICONQUESTION: return QMessageBox::Question;
+    case MB_ICONEXCLAMATION: return QMessageBox::Warning;
+    case MB_ICONINFORMATION: return QMessageBox::Information;
+    default: return QMessageBox::NoIcon;
+    }
+}
+
+struct ButtonSet {
+    int ids[3];
+    int count;
+};
+
+ButtonSet ButtonsOf(unsigned flags) {
+    switch (flags & MB_TYPEMASK) {
+    case MB_OKCANCEL: return {{IDOK, IDCANCEL, 0}, 2};
+    case MB_ABORTRETRYIGNORE: return {{IDABORT, IDRETRY, IDIGNORE}, 3};
+    case MB_YESNOCANCEL: return {{IDYES, IDNO, IDCANCEL}, 3};
+    case MB_YESNO: return {{IDYES, IDNO, 0}, 2};
+    case MB_RETRYCANCEL: return {{IDRETRY, IDCANCEL, 0}, 2};
+    default: return {{IDOK, 0, 0}, 1};
+    }
+}
+
+QMessageBox::StandardButton StandardOf(int id) {
+    switch (id) {
+    case IDOK: return QMessageBox::Ok;
+    case IDCANCEL: return QMessageBox::Cancel;
+    case IDABORT: return QMessageBox::Abort;
+    case IDRETRY: return QMessageBox::Retry;
+    case IDIGNORE: return QMessageBox::Ignore;
+    case IDYES: return QMessageBox::Yes;
+    default: return QMessageBox::No;
+    }
+}
+
+} // namespace
+
+int QtMessagePresenter::Show(WindowHandle owner, std::u16string_view text, std::u16string_view caption,
+                             unsigned flags) {
+    QMessageBox box(IconOf(flags), ToQString(caption), ToQString(text), QMessageBox::NoButton,
+                    static_cast<QWidget*>(owner));
+    ButtonSet set = ButtonsOf(flags);
+    for (int i = 0; i < set.count; ++i) box.addButton(StandardOf(set.ids[i]));
+    int def = static_cast<int>((flags & MB_DEFMASK) >> 8);
+    if (def >= set.count) def = 0;
+    box.setDefaultButton(StandardOf(set.ids[def]));
+    // Escape answers like the last button (Cancel or No), or OK for a single button.
+    box.setEscapeButton(StandardOf(set.ids[set.count - 1]));
+    int result = box.exec();
+    for (int i = 0; i < set.count; ++i)
+        if (result == StandardOf(set.ids[i])) return set.ids[i];
+    return set.ids[set.count - 1];
+}
+
+void QtWaitCursor::Begin() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+
+void QtWaitCursor::End() { QApplication::restoreOverrideCursor(); }
+
+QtProgress::~QtProgress() { delete dialog_; }
+
+void QtProgress::Start(std::u16string_view title, std::int64_t total) {
+    title_ = ToQString(title);
+    total_ = total;
+    timer_.start();
+}
+
+void QtProgress::Step(std::int64_t done) {
+    if (!dialog_ && timer_.isValid() && timer_.elapsed() >= 500) {
+        dialog_ = new QProgressDialog(title_, QString(), 0, total_ > 0 ? static_cast<int>(total_) : 0);
+        dialog_->setWindowModality(Qt::ApplicationModal);
+        dialog_->setMinimumDuration(0);
+    }
+    if (dialog_) {
+        if (total_ > 0) dialog_->setValue(static_cast<int>(std::min(done, total_)));
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    }
+}
+
+void QtProgress::Finish() {
+    delete dialog_;
+    timer_.invalidate();
+}
+
+void QtCommandPoster::PostCommand(WindowHandle target, int command) {
+    // A WindowHandle always holds a QWidget*.
+    auto* object = static_cast<QWidget*>(target);
+    if (!object) return;
+    QMetaObject::invokeMethod(object, "OnCommand", Qt::QueuedConnection, Q_ARG(int, command));
+}
+
+void InstallQtPlatform() {
+    static QtMessagePresenter messages;
+    static QtWaitCursor cursor;
+    static QtProgress progress;
+    static QtCommandPoster poster;
+    SetMessagePresenter(&messages);
+    SetWaitCursor(&cursor);
+    SetProgressSink(&progress);
+    SetCommandPoster(&poster);
+}
