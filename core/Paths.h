@@ -21,7 +21,8 @@ int SplitPath(std::u16string_view path, std::u16string& folder, std::u16string& 
 int SplitPathAlloc(std::u16string_view path, std::u16string& folder, std::u16string& name);
 // The text after the last '.', empty when there is none or it is last. Returns 0.
 int FileExtension(std::u16string_view name, std::u16string& extension);
-// 0 when the folder exists or was made; -10 bad path, -11 not a folder, -12 no parent, -13 parent failed.
+// 0 when the folder exists or was made; -10 bad path, -11 not a folder, -12 no parent, -13 parent failed,
+// -14 the folder itself could not be made.
 int CreateFolderPath(std::u16string_view path);
 
 // The UTF-8 file-system form of a path.
