@@ -76,6 +76,7 @@ TEST(Paths, CreateFolderPathCodes) {
         {dir.file16("file"), -11},
         {dir.file16("file/sub"), -13},
         {u"relative", -12},
+        {u"/proc/tidemark-no-folders-here", -14}, // not even root can make it
     };
     for (const auto& c : cases)
         EXPECT_EQ(CreateFolderPath(c.path), c.code) << ToUtf8(c.path);
