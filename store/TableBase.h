@@ -1,0 +1,60 @@
+// The common part of the five table objects: one SQLite connection shared by all of
+// them and at most one open query per table object, whose rows come back as texts.
+#pragma once
+
+#include "core/ActionRecord.h"
+#include "core/ResultCodes.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+// How a bound column's value becomes text: integers "%d", floats "%f", texts as
+// stored, the LastUpdate timestamp "yyyy/mm/dd hh:mm:ss"; NULL is an absent text.
+enum class ColumnKind { Int, Float, Text, Timestamp };
+
+class TableBase {
+public:
+    TableBase(sqlite3* db, std::string tableName, std::string indexName);
+    virtual ~TableBase();
+    TableBase(const TableBase&) = delete;
+    TableBase& operator=(const TableBase&) = delete;
+
+    const std::string& tableName() const { return tableName_; }
+    const std::string& indexName() const { return indexName_; }
+    sqlite3* db() const { return db_; }
+
+    // Runs the command text (values as "?" parameters, bound in order) and binds the
+    // named result columns in the order given. A name that is not among the result's
+    // columns gives E_FAIL. On success the query stands before its first row and
+    // QueryRowCount is known. An open query is closed first.
+    HRESULT OpenQuery(std::u16string_view commandText, const std::vector<std::string>& columnNames,
+                      const std::vector<OptText>& parameters = {});
+    // Rows the open query yields (0 when none is open).
+    long long QueryRowCount() const { return rowCount_; }
+    // S_OK and one text per bound column; DB_S_ENDOFROWSET after the last row, every
+    // time, with nothing filled.
+    HRESULT ReadNextRow(std::vector<OptText>& texts);
+    // Back before the first row.
+    HRESULT RestartQuery();
+    // Releases the open query; safe when none is open.
+    void CloseQuery();
+    bool HasOpenQuery() const { return query_ != nullptr; }
+
+protected:
+    // The kind of a column of this table, by name (Text when unknown).
+    virtual ColumnKind KindOf(std::string_view columnName) const;
+
+private:
+    sqlite3* db_;
+    std::string tableName_;
+    std::string indexName_;
+    sqlite3_stmt* query_ = nullptr;
+    std::vector<int> boundColumns_;
+    std::vector<ColumnKind> boundKinds_;
+    long long rowCount_ = 0;
+    bool atEnd_ = false;
+};
