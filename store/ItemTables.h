@@ -12,9 +12,6 @@ public:
     HRESULT GetItemText(std::u16string_view item, OptText& value);
     // The value is cut to 500 code units, the name to 20.
     HRESULT SetItemText(std::u16string_view item, const OptText& value);
-
-protected:
-    ColumnKind KindOf(std::string_view columnName) const override;
 };
 
 class ItemIntTable : public TableBase {
@@ -22,9 +19,6 @@ public:
     explicit ItemIntTable(sqlite3* db);
     HRESULT GetItemInt(std::u16string_view item, int& value);
     HRESULT SetItemInt(std::u16string_view item, int value);
-
-protected:
-    ColumnKind KindOf(std::string_view columnName) const override;
 };
 
 class RecorderHistoryTable : public TableBase {
@@ -32,7 +26,4 @@ public:
     explicit RecorderHistoryTable(sqlite3* db);
     // Inserts the row of the sequence number or rewrites its identifier.
     HRESULT SetHistoryEntry(int sequenceNumber, std::u16string_view id);
-
-protected:
-    ColumnKind KindOf(std::string_view columnName) const override;
 };

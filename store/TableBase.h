@@ -7,6 +7,7 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 struct sqlite3;
@@ -33,8 +34,8 @@ public:
     // QueryRowCount is known. An open query is closed first.
     HRESULT OpenQuery(std::u16string_view commandText, const std::vector<std::string>& columnNames,
                       const std::vector<OptText>& parameters = {});
-    // Rows the open query yields (0 when none is open).
-    long long QueryRowCount() const { return rowCount_; }
+    // Rows the open query yields (0 when none is open); counted on first use.
+    long long QueryRowCount();
     // S_OK and one text per bound column; DB_S_ENDOFROWSET after the last row, every
     // time, with nothing filled.
     HRESULT ReadNextRow(std::vector<OptText>& texts);
@@ -44,11 +45,15 @@ public:
     void CloseQuery();
     bool HasOpenQuery() const { return query_ != nullptr; }
 
-protected:
-    // The kind of a column of this table, by name (Text when unknown).
-    virtual ColumnKind KindOf(std::string_view columnName) const;
+    // The kind of a column by its name's type prefix (f_i4, f_flt, f_dt; else text).
+    static ColumnKind KindOf(std::string_view columnName);
+    // A statement prepared once for the table object's life (repeated lookups).
+    sqlite3_stmt* Cached(const char* sql, HRESULT& hr);
 
 private:
+    std::vector<std::pair<std::string, sqlite3_stmt*>> cached_;
+    std::string queryText_;
+    std::vector<OptText> queryParameters_;
     sqlite3* db_;
     std::string tableName_;
     std::string indexName_;

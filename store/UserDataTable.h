@@ -37,21 +37,21 @@ public:
     std::optional<std::u16string> CreateUniqueActionId();
 
     // The longest action (end minus start, in seconds) of the table: computed when
-    // the file is opened, raised by every insert and update, never lowered by a
+    // first asked for, raised by every insert and update, never lowered by a
     // delete (so it stays an upper bound). A multi-day query for a day D may bound
     // the start from below by D minus this length and so use the start index.
-    long long LongestActionSeconds() const { return longestActionSeconds_; }
-    // Recomputes it from the table (open, and after bulk changes made outside).
+    long long LongestActionSeconds();
+    // Recomputed on first use and by this call (after bulk changes made outside).
     HRESULT RecomputeLongestAction();
-
-protected:
-    ColumnKind KindOf(std::string_view columnName) const override;
 
 private:
     void RaiseLongest(const ActionRecord& record);
     bool IdExists(std::u16string_view id, HRESULT& hr);
 
     long long longestActionSeconds_ = 0;
+    bool longestKnown_ = false;
+    std::u16string hintSecond_; // the last second found with free numbers
+    int hintNumber_ = 0;
 };
 
 // Seconds from start to end of two "yyyy/mm/dd hh:mm:ss" texts (24:00:00 allowed);
