@@ -1,0 +1,113 @@
+// Compaction of a closed data file into a copy that takes its name, the old file
+// kept as the backup.
+#include "store/Compaction.h"
+
+#include "core/Paths.h"
+#include "core/Utf.h"
+#include "core/WaitCursor.h"
+#include "store/SqlText.h"
+
+#include <sqlite3.h>
+
+#include <filesystem>
+#include <system_error>
+
+namespace {
+
+bool Exists(const std::u16string& path) {
+    std::error_code ec;
+    return std::filesystem::exists(NativePath(path), ec);
+}
+
+void StopMessage(WindowHandle owner, const char16_t* text, const char16_t* caption) {
+    ShowMessage(owner, text, caption, MB_OK | MB_ICONSTOP);
+}
+
+void Cancelled(WindowHandle owner) {
+    ShowMessage(owner, u"データファイル圧縮を中止しました。", u"データファイル圧縮中止", MB_OK | MB_ICONINFORMATION);
+}
+
+// folder + "/" + name, without doubling a folder that is itself "/".
+std::u16string Join(std::u16string_view folder, std::u16string_view name) {
+    std::u16string joined(folder);
+    if (joined.empty() || joined.back() != u'/') joined += u'/';
+    return joined + std::u16string(name);
+}
+
+} // namespace
+
+HRESULT CompactDatabaseFile(std::u16string_view source, std::u16string_view destination) {
+    sqlite3* db = nullptr;
+    int rc = sqlite3_open_v2(NativePath(source).c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
+    HRESULT hr = HResultFromSqlite(rc);
+    sqlite3_stmt* stmt = nullptr;
+    if (SUCCEEDED(hr)) {
+        sqlite3_busy_timeout(db, 2000);
+        hr = HResultFromSqlite(sqlite3_prepare_v2(db, "VACUUM INTO ?", -1, &stmt, nullptr));
+    }
+    if (SUCCEEDED(hr)) hr = BindText(stmt, 1, FromUtf8(NativePath(destination)));
+    if (SUCCEEDED(hr)) {
+        rc = sqlite3_step(stmt);
+        hr = rc == SQLITE_DONE ? S_OK : HResultFromSqlite(rc);
+    }
+    sqlite3_finalize(stmt);
+    sqlite3_close_v2(db);
+    return hr;
+}
+
+std::u16string CompactBackupName(std::u16string_view folder, std::u16string_view name) {
+    size_t dot = name.rfind(u'.');
+    std::u16string stem(dot == std::u16string_view::npos ? name : name.substr(0, dot));
+    return Join(folder, stem + u".bak");
+}
+
+int CompactDataFile(WindowHandle owner, std::u16string_view pathView) {
+    std::u16string path(pathView);
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(NativePath(path), ec)) {
+        StopMessage(owner, u"指定のデータファイルは存在しません。\nファイル名を見直してください。",
+                    u"ファイル名エラー");
+        return -101;
+    }
+    size_t slash = path.rfind(u'/');
+    if (slash == std::u16string::npos) {
+        StopMessage(owner, u"指定されたデータファイル名が不正です。", u"ファイル名不正");
+        return -102;
+    }
+    std::u16string folder = slash == 0 ? u"/" : path.substr(0, slash);
+    std::u16string backup = CompactBackupName(folder, path.substr(slash + 1));
+    if (ShowMessage(owner,
+                    u"データファイル\"" + path + u"\"を圧縮してもよろしいですか？\n圧縮後、元のファイルは\"" + backup +
+                        u"\"にリネームされます。",
+                    u"データファイル圧縮確認", MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES) {
+        Cancelled(owner);
+        return -104;
+    }
+    if (Exists(backup)) {
+        if (ShowMessage(owner,
+                        u"元のデータファイルのリネーム後と同名のファイル\"" + backup +
+                            u"\"が存在します。\nこのデータファイル削除後、データファイルの圧縮を実行しますか？",
+                        u"同名ファイル存在", MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES) {
+            Cancelled(owner);
+            return -105;
+        }
+        std::filesystem::remove(NativePath(backup), ec);
+    }
+    std::u16string temporary;
+    for (int n = 0; n < 100 && temporary.empty(); ++n) {
+        std::u16string candidate = Join(folder, FormatText("$$TmpFLT.%03d", n));
+        if (!Exists(candidate)) temporary = candidate;
+    }
+    if (temporary.empty()) {
+        StopMessage(owner, u"データファイル圧縮準備にてエラーが発生しました。", u"エラー");
+        return -107;
+    }
+    WaitCursorScope wait;
+    if (FAILED(CompactDatabaseFile(path, temporary))) {
+        StopMessage(owner, u"データファイル圧縮中にエラーが発生しました。\n処理を中止します。", u"エラー");
+        return -108;
+    }
+    std::filesystem::rename(NativePath(path), NativePath(backup), ec);
+    std::filesystem::rename(NativePath(temporary), NativePath(path), ec);
+    return 0;
+}
