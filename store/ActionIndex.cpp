@@ -71,6 +71,23 @@ void ActionIndex::Append(std::u16string_view id, std::u16string_view start) {
     Pack(starts_, starts_.size(), start, kStartWidth, true);
 }
 
+static bool IsPackableBytes(std::string_view text, size_t width) {
+    if (text.size() != width) return false;
+    for (char c : text) {
+        if (c < 0x20 || c > 0x7e) return false;
+    }
+    return true;
+}
+
+void ActionIndex::AppendUtf8(std::string_view id, std::string_view start) {
+    if (IsPackableBytes(id, kIdWidth) && IsPackableBytes(start, kStartWidth)) {
+        ids_.append(id);
+        starts_.append(start);
+    } else {
+        Append(FromUtf8(id), FromUtf8(start));
+    }
+}
+
 void ActionIndex::InsertAt(long long p, std::u16string_view id, std::u16string_view start) {
     Pack(ids_, static_cast<size_t>(p) * kIdWidth, id, kIdWidth, true);
     Pack(starts_, static_cast<size_t>(p) * kStartWidth, start, kStartWidth, true);
@@ -131,16 +148,13 @@ HRESULT RebuildActionIndex(UserDataTable& table, ActionIndex& index, std::u16str
     HRESULT hr = HResultFromSqlite(sqlite3_prepare_v2(table.db(), sql.c_str(), -1, &stmt, nullptr));
     if (FAILED(hr)) return hr;
     int rc;
-    std::u16string id, start;
     while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
         // Identifiers and starts are ASCII in the stored UTF-8, read without conversion.
-        const unsigned char* a = sqlite3_column_text(stmt, 0);
-        const unsigned char* b = sqlite3_column_text(stmt, 1);
-        int na = sqlite3_column_bytes(stmt, 0), nb = sqlite3_column_bytes(stmt, 1);
-        if (a && b && na == 18 && nb == 19) {
-            id.assign(a, a + na);
-            start.assign(b, b + nb);
-            index.Append(id, start);
+        const char* a = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0));
+        const char* b = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 1));
+        if (a && b) {
+            index.AppendUtf8(std::string_view(a, static_cast<size_t>(sqlite3_column_bytes(stmt, 0))),
+                             std::string_view(b, static_cast<size_t>(sqlite3_column_bytes(stmt, 1))));
         } else {
             index.Append(ColumnOrEmpty(stmt, 0), ColumnOrEmpty(stmt, 1));
         }

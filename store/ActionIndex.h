@@ -22,6 +22,8 @@ public:
     std::u16string StartAt(long long position) const;
     void Clear();
     void Append(std::u16string_view id, std::u16string_view start);
+    // Appends UTF-8 texts as read from the engine; the fast path of a rebuild.
+    void AppendUtf8(std::string_view id, std::string_view start);
     void InsertAt(long long position, std::u16string_view id, std::u16string_view start);
     void RemoveAt(long long position);
     // Same entries in the same order.
