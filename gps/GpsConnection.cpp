@@ -133,7 +133,8 @@ HRESULT GpsConnection::Stop() {
     if (write(stopFd_, &one, sizeof one) != static_cast<ssize_t>(sizeof one)) result = HResultFromErrno(errno);
     if (worker_.joinable()) worker_.join();
     auto* data = static_cast<gps_data_t*>(data_);
-    gps_stream(data, WATCH_DISABLE, nullptr);
+    // Closing the socket ends the watch; writing WATCH_DISABLE to a daemon that has
+    // already gone would raise SIGPIPE.
     if (gps_close(data) != 0 && SUCCEEDED(result)) result = HResultFromErrno(errno);
     delete data;
     data_ = nullptr;

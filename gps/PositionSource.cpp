@@ -29,8 +29,10 @@ void PositionListener::OnPosition(unsigned sats, double lat, double lon, float s
     int expected = 1;
     if (!armed.compare_exchange_strong(expected, 0)) return;
     Trace("w=%p m=%u la=%f lo=%f", window, command, latitude, longitude);
-    PostCommand(window, static_cast<int>(command));
+    // The flag is free before the window hears of the fix, so a request made in
+    // response to the command is not mistaken for a second pending one.
     if (busy != nullptr) *busy = 0;
+    PostCommand(window, static_cast<int>(command));
 }
 
 void PositionListener::OnDeviceState(const char* name) {
