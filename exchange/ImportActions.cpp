@@ -7,6 +7,7 @@
 #include "core/TextLines.h"
 #include "core/Trace.h"
 #include "core/Utf.h"
+#include "exchange/ImportIdentifiers.h"
 #include "exchange/PendingRows.h"
 #include "store/ActionIndex.h"
 #include "store/DataFileTables.h"
@@ -103,8 +104,8 @@ void TellWriteFailure(const ExchangeTarget& target, ImportMode mode, HRESULT hr)
 }
 
 // Add mode: a new identifier for every row; the file's identifier is not used.
-int AddRow(const ExchangeTarget& target, ActionRecord& record) {
-    std::optional<std::u16string> id = target.table.CreateUniqueActionId();
+int AddRow(const ExchangeTarget& target, ImportIdentifiers& ids, ActionRecord& record) {
+    std::optional<std::u16string> id = ids.Next();
     if (!id) {
         ShowMessage(target.owner, u"ユニークキーの生成に失敗しました。\nインポートを中止します。", kStopCaption,
                     MB_OKCANCEL | MB_ICONSTOP);
@@ -132,10 +133,11 @@ int ReplaceRow(const ExchangeTarget& target, ActionRecord& record) {
     return ImportResult::Done;
 }
 
-int WriteRow(const ExchangeTarget& target, const PendingRows& rows, size_t at, ImportMode mode) {
+int WriteRow(const ExchangeTarget& target, ImportIdentifiers& ids, const PendingRows& rows, size_t at,
+             ImportMode mode) {
     try {
         ActionRecord record = rows.At(at);
-        return mode == ImportMode::Add ? AddRow(target, record) : ReplaceRow(target, record);
+        return mode == ImportMode::Add ? AddRow(target, ids, record) : ReplaceRow(target, record);
     } catch (const std::bad_alloc&) {
         TellWriteFailure(target, mode, E_OUTOFMEMORY);
         return ImportResult::WriteFailed;
@@ -151,10 +153,11 @@ int WriteAllRows(const ExchangeTarget& target, const PendingRows& rows, ImportMo
     }
     ProgressSink& progress = CurrentProgress();
     progress.Start(u"インポート", static_cast<std::int64_t>(rows.size()));
+    ImportIdentifiers ids(target.table);
     int result = ImportResult::Done;
     for (size_t i = 0; i < rows.size() && result == ImportResult::Done; ++i) {
         if (i % kProgressRows == 0) progress.Step(static_cast<std::int64_t>(i));
-        result = WriteRow(target, rows, i, mode);
+        result = WriteRow(target, ids, rows, i, mode);
         if (result == ImportResult::Done && (i + 1) % batchRows == 0 && FAILED(hr = batch.Next())) {
             TellWriteFailure(target, mode, hr);
             result = ImportResult::WriteFailed;

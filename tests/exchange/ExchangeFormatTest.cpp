@@ -3,6 +3,7 @@
 
 #include "core/Utf.h"
 #include "exchange/ExchangeFormat.h"
+#include "exchange/ImportIdentifiers.h"
 
 using namespace ActionField;
 
@@ -275,4 +276,23 @@ TEST(ExchangeWrite, PlainFieldsCannotBreakTheLine) {
             EXPECT_EQ(back[Memo], u"m n");
         }
     }
+}
+
+TEST(ImportIdentifierWalk, StepsThroughNumbersThenSeconds) {
+    struct Case {
+        const char16_t* id;
+        const char16_t* next;
+    } cases[] = {
+        {u"ID2010111409050307", u"ID2010111409050308"},
+        {u"ID2010111409050399", u"ID2010111409050400"},
+        {u"ID2010111409595999", u"ID2010111410000000"},
+        {u"ID2010022823595999", u"ID2010030100000000"},
+        {u"ID2012022823595999", u"ID2012022900000000"},
+        {u"ID2010123123595999", u"ID2011010100000000"},
+        {u"ID20101114090503", u""},
+        {u"XX2010111409050307", u""},
+        {u"ID2010111409050x07", u""},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(FollowingActionId(c.id), c.next) << ToUtf8(c.id);
 }
