@@ -1,13 +1,17 @@
 // Writing the actions of the index into an exchange file.
 #include "exchange/ExportActions.h"
 
+#include "core/Cp932.h"
 #include "core/Paths.h"
 #include "core/Progress.h"
-#include "core/TextLines.h"
 #include "core/Trace.h"
 #include "core/Utf.h"
+#include "exchange/IndexedActions.h"
 #include "store/ActionIndex.h"
+#include "store/DataFileTables.h"
 #include "store/UserDataTable.h"
+
+#include <sqlite3.h>
 
 #include <cstdio>
 
@@ -35,13 +39,17 @@ public:
         return true;
     }
 
+    // Lines are gathered and converted to CP932 some thousand characters at a time:
+    // the same bytes as line by line, without the cost of a conversion per line.
     bool Write(std::u16string_view line) {
-        int code = WriteTextLine(file_, line);
-        return code == 0 || Failed(code);
+        pending_ += line;
+        pending_ += u"\r\n";
+        return pending_.size() < kChunk || Flush();
     }
 
     // Buffered lines reach the file only here; a full disk often shows first now.
     bool Close() {
+        if (!Flush()) return false;
         bool flushed = std::fflush(file_) == 0;
         bool closed = std::fclose(file_) == 0;
         file_ = nullptr;
@@ -49,6 +57,14 @@ public:
     }
 
 private:
+    static constexpr size_t kChunk = 32768;
+
+    bool Flush() {
+        std::string bytes = ToCp932(pending_);
+        pending_.clear();
+        return std::fwrite(bytes.data(), 1, bytes.size(), file_) == bytes.size() || Failed(-1);
+    }
+
     bool Failed(int code) {
         if (file_) std::fclose(file_);
         file_ = nullptr;
@@ -62,6 +78,20 @@ private:
     const ExchangeTarget& target_;
     std::u16string_view name_;
     std::FILE* file_ = nullptr;
+    std::u16string pending_;
+};
+
+class ReadSnapshot {
+public:
+    explicit ReadSnapshot(sqlite3* db)
+        : db_(db), open_(sqlite3_get_autocommit(db) && SUCCEEDED(ExecuteSql(db, "BEGIN"))) {}
+    ~ReadSnapshot() {
+        if (open_) ExecuteSql(db_, "COMMIT");
+    }
+
+private:
+    sqlite3* db_;
+    bool open_;
 };
 
 // An action of the index that cannot be read would silently be missing from the
@@ -81,10 +111,14 @@ long long ExportActions(const ExchangeTarget& target, std::u16string_view fileNa
     progress.Start(u"エクスポート", count);
     long long result = count;
     if (layout == ExchangeLayout::Ver3 && !file.Write(Ver3HeaderLine())) result = -1;
+    // One read transaction for the whole walk: the rows come from one state of the
+    // data file, and the engine takes its lock once instead of once a row.
+    ReadSnapshot snapshot(target.table.db());
+    IndexedActions actions(target.table, target.index, target.searchCondition);
     ActionRecord record;
     for (long long row = 0; row < count && result >= 0; ++row) {
         if (row % kProgressRows == 0) progress.Step(row);
-        HRESULT hr = target.table.ReadActionById(target.index.IdAt(row), record);
+        HRESULT hr = actions.ReadNext(record);
         if (hr != S_OK) {
             TellReadFailure(target, row, hr);
             result = -1;

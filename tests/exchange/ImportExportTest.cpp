@@ -10,6 +10,7 @@
 #include "core/Utf.h"
 #include "exchange/ExportActions.h"
 #include "exchange/ImportActions.h"
+#include "exchange/IndexedActions.h"
 
 #include <filesystem>
 
@@ -88,8 +89,34 @@ TEST_F(ExportTest, EmptySearchResultWritesHeaderOnlyAndSearchLimitsTheRows) {
     EXPECT_EQ(TempDir::ReadBytes(path), "");
 
     ASSERT_EQ(RebuildActionIndex(Table(), index, u"f_nvcSubject = 'keep'"), S_OK);
-    EXPECT_EQ(ExportActions(Target(), FromUtf8(path), ExchangeLayout::Ver1), 1);
+    EXPECT_EQ(ExportActions(Target(u"f_nvcSubject = 'keep'"), FromUtf8(path), ExchangeLayout::Ver1), 1);
     EXPECT_EQ(TempDir::ReadBytes(path), "2010/11/14\t09:00\t2010/11/14\t10:00\t\t\t\t\r\n");
+}
+
+TEST_F(ExportTest, RowsAreExactlyThoseOfTheIndexEvenWhenItWasBuiltOtherwise) {
+    Add("2010/11/14 09:00:00", "2010/11/14 10:00:00", "a");
+    Add("2010/11/15 09:00:00", "2010/11/15 10:00:00", "b");
+    Add("2010/11/16 09:00:00", "2010/11/16 10:00:00", "a");
+    {
+        IndexedActions rows(Table(), index, {});
+        ActionRecord r;
+        for (long long i = 0; i < index.count(); ++i) {
+            ASSERT_EQ(rows.ReadNext(r), S_OK);
+            EXPECT_EQ(r[ActId], index.IdAt(i));
+        }
+        EXPECT_EQ(rows.lookups(), 0); // one scan served them all
+    }
+    // The index holds the search result but the caller names no search: the scan
+    // runs out of step and the rows come by lookup, still those of the index.
+    ASSERT_EQ(RebuildActionIndex(Table(), index, u"f_nvcSubject = 'b'"), S_OK);
+    std::string path = dir.file("b.csv");
+    EXPECT_EQ(ExportActions(Target(), FromUtf8(path), ExchangeLayout::Ver1), 1);
+    EXPECT_EQ(TempDir::ReadBytes(path), "2010/11/15\t09:00\t2010/11/15\t10:00\t\t\t\t\r\n");
+    IndexedActions rows(Table(), index, {});
+    ActionRecord r;
+    ASSERT_EQ(rows.ReadNext(r), S_OK);
+    EXPECT_EQ(r[Subject], u"b");
+    EXPECT_EQ(rows.lookups(), 1);
 }
 
 TEST_F(ExportTest, FailuresAreToldAndNeverCountAsDone) {
