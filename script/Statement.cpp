@@ -22,16 +22,24 @@ int Failed(EvalContext& cx, const char* format, int rc) {
     return rc;
 }
 
+// Whether the text at pos (blanks skipped) is "if" followed, after blanks, by "(".
+bool StartsIfStatement(std::u16string_view text, size_t pos) {
+    SkipBlanks(text, pos);
+    if (!StartsWith(text, pos, u"if")) return false;
+    pos += 2;
+    SkipBlanks(text, pos);
+    return PeekAt(text, pos) == u'(';
+}
+
 // One statement of a program or block: an if statement or else an expression. A text
 // that begins with "if" but has no "(" after it is read as an expression, so names
-// such as "iff" stay usable. `wasIf` tells which one ran.
+// such as "iffy" stay usable. `wasIf` tells which one ran.
 int EvalOneStatement(EvalContext& cx, std::u16string_view text, size_t& pos, ValueStack& stack, bool& wasIf) {
-    size_t start = pos;
+    wasIf = false;
+    if (!StartsIfStatement(text, pos)) return EvalExpr(cx, text, pos, stack);
     int rc = EvalStatement(cx, text, pos, stack);
     wasIf = rc == 0;
-    if (rc == 0 || (rc != kScriptNotThisLevel && rc != kScriptOpenParen)) return rc;
-    pos = start;
-    return EvalExpr(cx, text, pos, stack);
+    return rc;
 }
 
 // The condition of one branch: an integer gives its judgement; a float, a string or a
