@@ -3,6 +3,7 @@
 
 #include "core/BinarySearch.h"
 
+#include <algorithm>
 #include <array>
 
 namespace {
@@ -52,6 +53,17 @@ bool ExtItemList::Insert(ExtItem item) {
     if (at < items_.size() && items_[at].name == item.name) return false;
     items_.insert(items_.begin() + static_cast<std::ptrdiff_t>(at), std::move(item));
     return true;
+}
+
+void ExtItemList::Merge(std::vector<ExtItem> items) {
+    std::vector<ExtItem> all = std::move(items_);
+    all.insert(all.end(), std::make_move_iterator(items.begin()), std::make_move_iterator(items.end()));
+    // A stable sort keeps the items of one name in reading order, so the first stays.
+    std::stable_sort(all.begin(), all.end(), [](const ExtItem& a, const ExtItem& b) { return a.name < b.name; });
+    auto last =
+        std::unique(all.begin(), all.end(), [](const ExtItem& a, const ExtItem& b) { return a.name == b.name; });
+    all.erase(last, all.end());
+    items_ = std::move(all);
 }
 
 const ExtItem* ExtItemList::Find(std::u16string_view name) const {

@@ -44,6 +44,9 @@ public:
     // Inserts at the sorted place. Returns false (and keeps the list) when an item of
     // that name is already present: the first item read under a name stays.
     bool Insert(ExtItem item);
+    // Inserts many items at once, as if one by one in their order (an item whose name
+    // is present or came earlier is dropped), in O(n log n) whatever their order.
+    void Merge(std::vector<ExtItem> items);
     // The item of that name, or nullptr.
     const ExtItem* Find(std::u16string_view name) const;
     void Clear() { items_.clear(); }

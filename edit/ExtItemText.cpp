@@ -53,6 +53,7 @@ public:
         // Per-character and per-value traces would each be overwritten by this one
         // before anyone could read the buffer, so only the outcome is traced.
         Trace("Loop Out:%03d:ST:%d", static_cast<int>(pos_), state_);
+        list_.Merge(std::move(read_));
         return rc;
     }
 
@@ -74,7 +75,7 @@ private:
         if (rc == 0) rc = ReadValue(item, valid);
         if (rc == 0) rc = ReadItemEnd();
         // An item whose value was read is kept even when its final ":" is missing.
-        if (valid && (rc == 0 || rc == kPvFinalColon)) list_.Insert(std::move(item));
+        if (valid && (rc == 0 || rc == kPvFinalColon)) read_.push_back(std::move(item));
         return rc;
     }
 
@@ -240,6 +241,9 @@ private:
 
     std::u16string_view text_;
     ExtItemList& list_;
+    // Items in reading order; merged into the list at the end, so that a long text in
+    // reverse name order still reads in O(n log n).
+    std::vector<ExtItem> read_;
     size_t pos_ = 0;
     int state_ = StName;
 };

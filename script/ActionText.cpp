@@ -82,7 +82,7 @@ int ParseActionText(const ActionTextInput& action, std::u16string& shown) {
         std::optional<std::u16string> value;
         int rc = EvalProgram(cx, memo, pos, value);
         cx.Trace("ParseActionText Rc=%d Ix=%d", rc, static_cast<int>(pos));
-        if (rc == 0 && value) shown += *value;
+        if (rc == 0 && value && shown.size() + value->size() <= kMaxShownLength) shown += *value;
         // The scan goes on after where the program stopped: normally its closing "#";
         // after a failure the rest of the program shows as it was typed.
         i = pos + 1;

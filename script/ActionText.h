@@ -16,6 +16,10 @@ struct ActionTextInput {
 
 inline constexpr double kNoPosition = 1.7976931348623157e308;
 
+// Program values are appended to the shown text only while it stays within this many
+// code units, so a short memo that shows a long text many times cannot exhaust memory.
+inline constexpr size_t kMaxShownLength = 1 << 20;
+
 // Evaluates the memo of the action (field Memo) into `shown`. Always returns 0:
 // a failing program shows nothing and the rest of it appears as literal text.
 int ParseActionText(const ActionTextInput& action, std::u16string& shown);

@@ -56,24 +56,17 @@ void EvalContext::FlushTrace() {
     traceFormat_ = nullptr;
 }
 
-size_t EvalContext::VariablePosition(std::u16string_view name) const {
-    return BinarySearch(variables_.size(), SearchMode::Lower,
-                        [&](size_t i) { return std::u16string_view(variables_[i].first).compare(name); });
-}
-
 const Value* EvalContext::FindVariable(std::u16string_view name) const {
-    size_t at = VariablePosition(name);
-    if (at < variables_.size() && variables_[at].first == name) return &variables_[at].second;
-    return nullptr;
+    auto found = variables_.find(name);
+    return found == variables_.end() ? nullptr : &found->second;
 }
 
 void EvalContext::SetVariable(std::u16string_view name, Value value) {
-    size_t at = VariablePosition(name);
-    if (at < variables_.size() && variables_[at].first == name) {
-        variables_[at].second = std::move(value);
-        return;
-    }
-    variables_.insert(variables_.begin() + static_cast<std::ptrdiff_t>(at), {std::u16string(name), std::move(value)});
+    auto found = variables_.find(name);
+    if (found != variables_.end())
+        found->second = std::move(value);
+    else
+        variables_.emplace(std::u16string(name), std::move(value));
 }
 
 int EvalContext::Resolve(Value& cell) const {

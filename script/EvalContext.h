@@ -7,6 +7,7 @@
 
 #include "edit/ExtItem.h"
 
+#include <map>
 #include <span>
 #include <string>
 #include <string_view>
@@ -57,11 +58,9 @@ public:
     int depth = 0;
 
 private:
-    // First variable position whose name is not less than the given one.
-    size_t VariablePosition(std::u16string_view name) const;
-
     std::span<const FunctionEntry> functions_;
-    std::vector<std::pair<std::u16string, Value>> variables_;
+    // Sorted by name in code-unit order; a tree keeps inserting a new name cheap.
+    std::map<std::u16string, Value, std::less<>> variables_;
     ExtItemList items_;
     const char* traceFormat_ = nullptr;
     int traceArgs_[3] = {0, 0, 0};

@@ -51,7 +51,7 @@ using ValueStack = std::vector<Value>;
 
 // Longest string value; a result that would be longer is refused like an exhausted
 // allocation, so a memo that keeps doubling a text cannot eat the memory.
-inline constexpr size_t kMaxStringLength = 65536;
+inline constexpr size_t kMaxStringLength = 16384;
 
 // Decimal conversion: optional blanks and sign, the leading digits; the rest is
 // ignored and a text without leading digits gives 0. Out-of-range values saturate.

@@ -130,6 +130,24 @@ TEST(ExtItemListTest, KeepsCodeUnitOrderAndTheFirstOfAName) {
     EXPECT_EQ(list.Find(u"c"), nullptr);
 }
 
+TEST(ExtItemListTest, ReadingIntoAFilledListKeepsWhatWasThere) {
+    ExtItemList list;
+    list.Insert({u"b", u"old", u"int", u"1"});
+    EXPECT_EQ(ParseValue(u"c:x:int:3:b:new:int:2:a:x:int:0:c:y:int:4:", list), 0);
+    EXPECT_EQ(Describe(list), "a|x|int|0; b|old|int|1; c|x|int|3");
+}
+
+TEST(ExtItemListTest, ALongTextInReverseOrderReadsQuickly) {
+    std::u16string text;
+    for (int i = 40000; i > 0; --i)
+        text += FormatText("n%05d:x:int:%d:", i, i);
+    ExtItemList list;
+    EXPECT_EQ(ParseValue(text, list), 0);
+    ASSERT_EQ(list.size(), 40000u);
+    EXPECT_EQ(list[0].name, u"n00001");
+    EXPECT_EQ(list[39999].value, u"40000");
+}
+
 // Lists written and read again come back equal, in name order.
 TEST(ExtItemRoundTripTest, EveryWrittenListReadsBackWhole) {
     const std::u16string awkward[] = {

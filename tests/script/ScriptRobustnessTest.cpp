@@ -59,18 +59,43 @@ TEST(ScriptLimitTest, DoublingAStringStopsAtTheLimit) {
     std::u16string memo = u"#x=\"ab\";" + Repeat(u"x=x+x;", 40) + u"Length(x)#";
     // A doubling that would pass the limit gives no value and assigns nothing, so x
     // keeps the longest text it reached.
-    EXPECT_EQ(Show(TestAction(memo)), u"65536");
-    EXPECT_EQ(Show(TestAction(u"#x=\"ab\";" + Repeat(u"x=x+x;", 14) + u"Length((x+x))#")), u"65536");
-    EXPECT_EQ(Show(TestAction(u"#x=\"ab\";" + Repeat(u"x=x+x;", 15) + u"Length((x+\"a\"))#")), u"");
+    EXPECT_EQ(Show(TestAction(memo)), u"16384");
+    EXPECT_EQ(Show(TestAction(u"#x=\"ab\";" + Repeat(u"x=x+x;", 12) + u"Length((x+x))#")), u"16384");
+    EXPECT_EQ(Show(TestAction(u"#x=\"ab\";" + Repeat(u"x=x+x;", 13) + u"Length((x+\"a\"))#")), u"");
 }
 
+TEST(ScriptLimitTest, ShowingALongTextManyTimesStopsAtTheShownLimit) {
+    std::u16string memo = u"#x=\"ab\";" + Repeat(u"x=x+x;", 13) + u"\"\"#" + Repeat(u"#x#", 100) + u"end";
+    std::u16string shown = Show(TestAction(memo));
+    size_t copies = kMaxShownLength / kMaxStringLength;
+    EXPECT_EQ(shown.size(), copies * kMaxStringLength + 3);
+    EXPECT_TRUE(shown.ends_with(u"abend"));
+}
+
+double SecondsToShow(const std::u16string& memo) {
+    auto start = std::chrono::steady_clock::now();
+    Show(TestAction(memo));
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// Four times the memo may take about four times as long, not sixteen.
 TEST(ScriptLimitTest, LongMemosTakeLinearTime) {
-    const std::u16string parts[] = {u"#1+", u"#if(0){", u"#\"", u"# ", u"#x=x+\"a\";", u"(", u"#if(", u"#iff "};
+    const std::u16string parts[] = {
+        u"#1+",
+        u"#if(0){",
+        u"#\"",
+        u"# ",
+        u"#x=x+\"a\";",
+        u"(",
+        u"#if(",
+        u"#iff ",
+        u"{",
+        u"-",
+        u"#x=\"abcdefghijklmnop\";x=x+x;x=x+x;x=x+x;x=x+x;x=x+x;x=x+x;x=x+x;x=x+x;x=x+x;x=x+x;x#"};
     for (const std::u16string& part : parts) {
-        auto start = std::chrono::steady_clock::now();
-        std::u16string shown = Show(TestAction(Repeat(part, 20000)));
-        double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        EXPECT_LT(seconds, 2.0) << std::string(part.begin(), part.end());
+        double small = SecondsToShow(Repeat(part, 500));
+        double large = SecondsToShow(Repeat(part, 2000));
+        EXPECT_LT(large, 8 * small + 0.05) << std::string(part.begin(), part.end());
     }
 }
 
