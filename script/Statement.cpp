@@ -93,6 +93,12 @@ int EvalIfChain(EvalContext& cx, std::u16string_view text, size_t& pos, ValueSta
     }
 }
 
+// ";" ends a statement: its values are dropped.
+void ClearStack(EvalContext& cx, ValueStack& stack) {
+    cx.Trace("n=%d, max=%d", static_cast<int>(stack.size()), static_cast<int>(stack.capacity()));
+    stack.clear();
+}
+
 // After a statement in a block: ";" (clears the block's stack), "}" or a failure.
 int EvalBlockStatements(EvalContext& cx, std::u16string_view text, size_t& pos, ValueStack& block) {
     while (true) {
@@ -104,7 +110,7 @@ int EvalBlockStatements(EvalContext& cx, std::u16string_view text, size_t& pos, 
         SkipBlanks(text, pos);
         char16_t c = PeekAt(text, pos);
         if (c == u';') {
-            block.clear();
+            ClearStack(cx, block);
             ++pos;
         } else if (c != u'}' && !wasIf) {
             return pos >= text.size() ? kScriptNotThisLevel : kScriptBlockSeparator;
@@ -132,7 +138,7 @@ int EvalStatements(EvalContext& cx, std::u16string_view text, size_t& pos, Value
         }
         SkipBlanks(text, pos);
         if (PeekAt(text, pos) != u';' || pos >= text.size()) return 0;
-        stack.clear();
+        ClearStack(cx, stack);
         ++pos;
     }
 }
