@@ -8,8 +8,6 @@
 
 #include "edit/ExtItemText.h"
 
-#include "core/Trace.h"
-
 namespace {
 
 std::u16string FieldText(const ActionRecord& record, int field) {
@@ -83,13 +81,13 @@ int ParseActionText(const ActionTextInput& action, std::u16string& shown) {
         size_t pos = i;
         std::optional<std::u16string> value;
         int rc = EvalProgram(cx, memo, pos, value);
-        Trace("ParseActionText Rc=%d Ix=%d", rc, static_cast<int>(pos));
+        cx.Trace("ParseActionText Rc=%d Ix=%d", rc, static_cast<int>(pos));
         if (rc == 0 && value) shown += *value;
         // The scan goes on after where the program stopped: normally its closing "#";
         // after a failure the rest of the program shows as it was typed.
         i = pos + 1;
     }
-    Trace("ParseActionText Parse end Ix=%d stat=%d", static_cast<int>(i), afterHash ? 1 : 0);
+    cx.Trace("ParseActionText Parse end Ix=%d stat=%d", static_cast<int>(i), afterHash ? 1 : 0);
     return 0;
 }
 

@@ -4,6 +4,8 @@
 #include "script/ScriptCodes.h"
 
 #include "core/BinarySearch.h"
+#include "core/Trace.h"
+#include "core/Utf.h"
 
 #include <array>
 
@@ -21,6 +23,38 @@ constexpr std::array<FunctionEntry, 5> kFunctions = {{
 } // namespace
 
 EvalContext::EvalContext(ExtItemList items) : functions_(kFunctions), items_(std::move(items)) {}
+
+EvalContext::~EvalContext() {
+    FlushTrace();
+}
+
+void EvalContext::Trace(const char* format, int a, int b, int c) {
+    traceFormat_ = format;
+    traceArgs_[0] = a;
+    traceArgs_[1] = b;
+    traceArgs_[2] = c;
+    traceHasName_ = false;
+}
+
+void EvalContext::TraceName(const char* format, std::u16string_view name) {
+    traceFormat_ = format;
+    traceName_.assign(name);
+    traceHasName_ = true;
+}
+
+void EvalContext::FlushTrace() {
+    if (!traceFormat_) return;
+        // The formats are the evaluator's own literals; surplus integer arguments are ignored.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wformat-nonliteral"
+#pragma GCC diagnostic ignored "-Wformat-security"
+    if (traceHasName_)
+        ::Trace(traceFormat_, ToUtf8(traceName_).c_str());
+    else
+        ::Trace(traceFormat_, traceArgs_[0], traceArgs_[1], traceArgs_[2]);
+#pragma GCC diagnostic pop
+    traceFormat_ = nullptr;
+}
 
 size_t EvalContext::VariablePosition(std::u16string_view name) const {
     return BinarySearch(variables_.size(), SearchMode::Lower,

@@ -42,6 +42,17 @@ public:
     // stay as they are. Returns 0 or a resolution code; the cell is unchanged on failure.
     int Resolve(Value& cell) const;
 
+    // Records a diagnostic step ("EvalExpr S:%d" …). Only the latest one reaches the
+    // program's trace buffer, when the context ends or FlushTrace() runs: each trace
+    // overwrites the buffer anyway, and formatting every step would cost most of the
+    // evaluation time.
+    void Trace(const char* format, int a = 0, int b = 0, int c = 0);
+    void TraceName(const char* format, std::u16string_view name);
+    void FlushTrace();
+    ~EvalContext();
+    EvalContext(const EvalContext&) = delete;
+    EvalContext& operator=(const EvalContext&) = delete;
+
     // Nesting depth of the levels now running.
     int depth = 0;
 
@@ -52,6 +63,10 @@ private:
     std::span<const FunctionEntry> functions_;
     std::vector<std::pair<std::u16string, Value>> variables_;
     ExtItemList items_;
+    const char* traceFormat_ = nullptr;
+    int traceArgs_[3] = {0, 0, 0};
+    std::u16string traceName_;
+    bool traceHasName_ = false;
 };
 
 // Counts one level of nesting while it lives; Deep() tells when the bound is passed.

@@ -6,8 +6,6 @@
 #include "script/Operators.h"
 #include "script/ScriptCodes.h"
 
-#include "core/Trace.h"
-
 namespace {
 
 bool AtEnd(std::u16string_view text, size_t pos) {
@@ -24,8 +22,8 @@ bool IsDigit(char16_t c) {
     return c >= u'0' && c <= u'9';
 }
 
-int Failed(const char* format, int rc) {
-    Trace(format, rc);
+int Failed(EvalContext& cx, const char* format, int rc) {
+    cx.Trace(format, rc);
     return rc;
 }
 
@@ -187,17 +185,17 @@ bool IsIdentifierChar(char16_t c) {
 
 int EvalFact(EvalContext& cx, std::u16string_view text, size_t& pos, ValueStack& stack) {
     DepthGuard guard(cx);
-    Trace("EvalFact S:%d", static_cast<int>(pos));
-    if (guard.Deep()) return Failed("EvalFact E Err %d", kScriptTooDeep);
+    cx.Trace("EvalFact S:%d", static_cast<int>(pos));
+    if (guard.Deep()) return Failed(cx, "EvalFact E Err %d", kScriptTooDeep);
     SkipBlanks(text, pos);
-    if (AtEnd(text, pos)) return Failed("EvalFact E Err %d", kScriptOpenParen);
+    if (AtEnd(text, pos)) return Failed(cx, "EvalFact E Err %d", kScriptTextEnds);
     int rc = ReadFactor(cx, text, pos, stack);
-    if (rc != 0) return Failed("EvalFact E Err %d", rc);
+    if (rc != 0) return Failed(cx, "EvalFact E Err %d", rc);
     return 0;
 }
 
 int EvalTerm(EvalContext& cx, std::u16string_view text, size_t& pos, ValueStack& stack) {
-    Trace("EvalTerm S:%d", static_cast<int>(pos));
+    cx.Trace("EvalTerm S:%d", static_cast<int>(pos));
     size_t base = stack.size();
     int rc = EvalFact(cx, text, pos, stack);
     while (rc == 0) {
@@ -210,11 +208,11 @@ int EvalTerm(EvalContext& cx, std::u16string_view text, size_t& pos, ValueStack&
         rc = EvalFact(cx, text, pos, stack);
         if (rc == 0) ReduceArithmetic(cx, stack, base, opIndex);
     }
-    return Failed("EvalTerm E Err %d", rc);
+    return Failed(cx, "EvalTerm E Err %d", rc);
 }
 
 int EvalSimpleExpr(EvalContext& cx, std::u16string_view text, size_t& pos, ValueStack& stack) {
-    Trace("EvalSimpleExpr S:%d", static_cast<int>(pos));
+    cx.Trace("EvalSimpleExpr S:%d", static_cast<int>(pos));
     size_t base = stack.size();
     int rc = EvalTerm(cx, text, pos, stack);
     while (rc == 0) {
@@ -227,11 +225,11 @@ int EvalSimpleExpr(EvalContext& cx, std::u16string_view text, size_t& pos, Value
         rc = EvalTerm(cx, text, pos, stack);
         if (rc == 0) ReduceArithmetic(cx, stack, base, opIndex);
     }
-    return Failed("EvalSimpleExpr E Err %d", rc);
+    return Failed(cx, "EvalSimpleExpr E Err %d", rc);
 }
 
 int EvalLogiExpr(EvalContext& cx, std::u16string_view text, size_t& pos, ValueStack& stack) {
-    Trace("EvalLogiExpr S:%d", static_cast<int>(pos));
+    cx.Trace("EvalLogiExpr S:%d", static_cast<int>(pos));
     size_t base = stack.size();
     int rc = EvalSimpleExpr(cx, text, pos, stack);
     while (rc == 0) {
@@ -245,11 +243,11 @@ int EvalLogiExpr(EvalContext& cx, std::u16string_view text, size_t& pos, ValueSt
         rc = EvalSimpleExpr(cx, text, pos, stack);
         if (rc == 0) ReduceComparison(cx, stack, base, opIndex);
     }
-    return Failed("EvalLogiExpr E Err %d", rc);
+    return Failed(cx, "EvalLogiExpr E Err %d", rc);
 }
 
 int EvalExpr(EvalContext& cx, std::u16string_view text, size_t& pos, ValueStack& stack) {
-    Trace("EvalExpr S:%d", static_cast<int>(pos));
+    cx.Trace("EvalExpr S:%d", static_cast<int>(pos));
     size_t base = stack.size();
     int rc = EvalLogiExpr(cx, text, pos, stack);
     while (rc == 0) {
@@ -262,5 +260,5 @@ int EvalExpr(EvalContext& cx, std::u16string_view text, size_t& pos, ValueStack&
         rc = EvalLogiExpr(cx, text, pos, stack);
         if (rc == 0) ReduceAssignment(cx, stack, base, opIndex);
     }
-    return Failed("EvalExpr E Err %d", rc);
+    return Failed(cx, "EvalExpr E Err %d", rc);
 }

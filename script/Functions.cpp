@@ -8,7 +8,6 @@
 #include "core/BinarySearch.h"
 #include "core/Clock.h"
 #include "core/Random.h"
-#include "core/Trace.h"
 #include "core/Utf.h"
 
 namespace {
@@ -97,10 +96,12 @@ int ReadArguments(EvalContext& cx, std::u16string_view text, size_t& pos, ValueS
 
 } // namespace
 
-int IsFunc(const EvalContext& cx, std::u16string_view name) {
+int IsFunc(EvalContext& cx, std::u16string_view name) {
+    cx.TraceName("IsFunc S(%s)", name);
     std::span<const FunctionEntry> table = cx.functions();
     size_t at = BinarySearch(table.size(), SearchMode::Lower, [&](size_t i) { return table[i].name.compare(name); });
     int number = at < table.size() && table[at].name == name ? table[at].number : -1;
+    if (number < 0) cx.Trace("IsFunc E(%d)", number);
     return number;
 }
 
@@ -126,7 +127,7 @@ int EvalFunc(EvalContext& cx, std::u16string_view text, size_t& pos, ValueStack&
     int rc = ReadArguments(cx, text, pos, stack);
     if (rc != 0) {
         stack.resize(base);
-        Trace("EvalFunc E Err %d", rc);
+        cx.Trace("EvalFunc E Err %d", rc);
         return rc;
     }
     std::span<Value> args(stack.data() + base, stack.size() - base);
@@ -136,6 +137,6 @@ int EvalFunc(EvalContext& cx, std::u16string_view text, size_t& pos, ValueStack&
     int fn = RunFunction(number, args, result);
     stack.resize(base);
     if (result.type != VtNone) stack.push_back(std::move(result));
-    Trace("ExFn:Res=%d", fn);
+    cx.Trace("ExFn:Res=%d", fn);
     return 0;
 }

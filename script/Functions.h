@@ -7,7 +7,7 @@
 #include <string_view>
 
 // The function number of a name, or -1 when it names no function.
-int IsFunc(const EvalContext& cx, std::u16string_view name);
+int IsFunc(EvalContext& cx, std::u16string_view name);
 
 // Reads the argument list of a call to function `number`, from just after its name,
 // and runs the function. Returns 0 when the call could be read (a function that fails

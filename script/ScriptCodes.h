@@ -5,6 +5,7 @@
 
 inline constexpr int kScriptNotThisLevel = -101;   // not an if / no operand or brace here
 inline constexpr int kScriptOpenParen = -201;      // "(" expected
+inline constexpr int kScriptTextEnds = -201;       // the text ends where an operand is expected
 inline constexpr int kScriptCondition = -211;      // the condition of an if failed
 inline constexpr int kScriptConditionEnd = -2111;  // the text ended inside the condition
 inline constexpr int kScriptCloseParen = -221;     // ")" expected after the condition

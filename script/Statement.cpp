@@ -4,8 +4,6 @@
 #include "script/Expression.h"
 #include "script/ScriptCodes.h"
 
-#include "core/Trace.h"
-
 namespace {
 
 char16_t PeekAt(std::u16string_view text, size_t pos) {
@@ -19,21 +17,29 @@ bool StartsWith(std::u16string_view text, size_t pos, std::u16string_view word) 
     return text.substr(std::min(pos, text.size())).starts_with(word);
 }
 
-int Failed(const char* format, int rc) {
-    Trace(format, rc);
+int Failed(EvalContext& cx, const char* format, int rc) {
+    cx.Trace(format, rc);
     return rc;
+}
+
+// Whether the text at pos (blanks skipped) is "if" followed, after blanks, by "(".
+bool StartsIfStatement(std::u16string_view text, size_t pos) {
+    SkipBlanks(text, pos);
+    if (!StartsWith(text, pos, u"if")) return false;
+    pos += 2;
+    SkipBlanks(text, pos);
+    return PeekAt(text, pos) == u'(';
 }
 
 // One statement of a program or block: an if statement or else an expression. A text
 // that begins with "if" but has no "(" after it is read as an expression, so names
-// such as "iff" stay usable. `wasIf` tells which one ran.
+// such as "iffy" stay usable. `wasIf` tells which one ran.
 int EvalOneStatement(EvalContext& cx, std::u16string_view text, size_t& pos, ValueStack& stack, bool& wasIf) {
-    size_t start = pos;
+    wasIf = false;
+    if (!StartsIfStatement(text, pos)) return EvalExpr(cx, text, pos, stack);
     int rc = EvalStatement(cx, text, pos, stack);
     wasIf = rc == 0;
-    if (rc == 0 || (rc != kScriptNotThisLevel && rc != kScriptOpenParen)) return rc;
-    pos = start;
-    return EvalExpr(cx, text, pos, stack);
+    return rc;
 }
 
 // The condition of one branch: an integer gives its judgement; a float, a string or a
@@ -43,7 +49,7 @@ int EvalCondition(EvalContext& cx, std::u16string_view text, size_t& pos, int& j
     int rc = EvalExpr(cx, text, pos, condition);
     if (rc != 0) return pos >= text.size() ? kScriptConditionEnd : kScriptCondition;
     judgement = !condition.empty() && condition.back().type == VtInt ? condition.back().intValue : 0;
-    Trace("jdg=%d", judgement);
+    cx.Trace("jdg=%d", judgement);
     return 0;
 }
 
@@ -61,7 +67,7 @@ int EvalBranch(EvalContext& cx, std::u16string_view text, size_t& pos, ValueStac
     ++pos;
     bool active = judgement != 0 && !ran;
     rc = active ? EvalStatExprBlock(cx, text, pos, stack) : SkipToRightPrnt(cx, text, pos);
-    Trace("THEN Exec AF:Un=%d,Jd=%d rs=%d", ran ? 1 : 0, judgement, rc);
+    cx.Trace("THEN Exec AF:Un=%d,Jd=%d rs=%d", ran ? 1 : 0, judgement, rc);
     if (rc != 0) return kScriptBlock;
     if (judgement != 0) ran = true;
     return 0;
@@ -69,7 +75,7 @@ int EvalBranch(EvalContext& cx, std::u16string_view text, size_t& pos, ValueStac
 
 int EvalElseBlock(EvalContext& cx, std::u16string_view text, size_t& pos, ValueStack& stack, bool ran) {
     int rc = ran ? SkipToRightPrnt(cx, text, pos) : EvalStatExprBlock(cx, text, pos, stack);
-    Trace("ELSE Exec AF:Un=%d,Jd=%d rs=%d", ran ? 1 : 0, ran ? 1 : 0, rc);
+    cx.Trace("ELSE Exec AF:Un=%d,Jd=%d rs=%d", ran ? 1 : 0, ran ? 1 : 0, rc);
     return rc == 0 ? 0 : kScriptBlock;
 }
 
@@ -135,40 +141,40 @@ int EvalStatements(EvalContext& cx, std::u16string_view text, size_t& pos, Value
 
 int EvalStatement(EvalContext& cx, std::u16string_view text, size_t& pos, ValueStack& stack) {
     DepthGuard guard(cx);
-    Trace("EvalStatement S:%d", static_cast<int>(pos));
+    cx.Trace("EvalStatement S:%d", static_cast<int>(pos));
     SkipBlanks(text, pos);
     if (!StartsWith(text, pos, u"if")) return kScriptNotThisLevel;
-    if (guard.Deep()) return Failed("EvalStatement E Err %d", kScriptTooDeep);
-    Trace("EvalIfStatement S:%d M:%d", static_cast<int>(pos), 0);
+    if (guard.Deep()) return Failed(cx, "EvalStatement E Err %d", kScriptTooDeep);
+    cx.Trace("EvalIfStatement S:%d M:%d", static_cast<int>(pos), 0);
     pos += 2;
     size_t before = stack.size();
     int rc = EvalIfChain(cx, text, pos, stack);
-    Trace("stk n=%d", static_cast<int>(stack.size()));
+    cx.Trace("stk n=%d", static_cast<int>(stack.size()));
     if (rc != 0) {
         stack.resize(std::min(before, stack.size()));
-        return Failed("EvalStatement E Err %d", rc);
+        return Failed(cx, "EvalStatement E Err %d", rc);
     }
     return 0;
 }
 
 int EvalStatExprBlock(EvalContext& cx, std::u16string_view text, size_t& pos, ValueStack& outer) {
     DepthGuard guard(cx);
-    if (guard.Deep()) return Failed("EvalStatExprBlock E Err %d", kScriptTooDeep);
+    if (guard.Deep()) return Failed(cx, "EvalStatExprBlock E Err %d", kScriptTooDeep);
     SkipBlanks(text, pos);
-    if (PeekAt(text, pos) != u'{') return Failed("EvalStatExprBlock E Err %d", kScriptNotThisLevel);
+    if (PeekAt(text, pos) != u'{') return Failed(cx, "EvalStatExprBlock E Err %d", kScriptNotThisLevel);
     ++pos;
     ValueStack block;
     int rc = EvalBlockStatements(cx, text, pos, block);
-    if (rc != 0) return Failed("EvalStatExprBlock E Err %d", rc);
+    if (rc != 0) return Failed(cx, "EvalStatExprBlock E Err %d", rc);
     ++pos; // the "}"
     if (!block.empty()) outer.push_back(std::move(block.back()));
     return 0;
 }
 
-int SkipToRightPrnt(EvalContext&, std::u16string_view text, size_t& pos) {
-    Trace("SkipToRightPrnt S:%d", static_cast<int>(pos));
+int SkipToRightPrnt(EvalContext& cx, std::u16string_view text, size_t& pos) {
+    cx.Trace("SkipToRightPrnt S:%d", static_cast<int>(pos));
     SkipBlanks(text, pos);
-    if (PeekAt(text, pos) != u'{') return Failed("SkipToRightPrnt E Err %d", kScriptNotThisLevel);
+    if (PeekAt(text, pos) != u'{') return Failed(cx, "SkipToRightPrnt E Err %d", kScriptNotThisLevel);
     int open = 0;
     bool inString = false;
     for (; pos < text.size(); ++pos) {
@@ -188,7 +194,7 @@ int SkipToRightPrnt(EvalContext&, std::u16string_view text, size_t& pos) {
         }
     }
     pos = text.size();
-    return Failed("SkipToRightPrnt E Err %d", inString ? kScriptOpenParen : kScriptNotThisLevel);
+    return Failed(cx, "SkipToRightPrnt E Err %d", inString ? kScriptOpenParen : kScriptNotThisLevel);
 }
 
 std::optional<std::u16string> ShownValue(EvalContext& cx, ValueStack& stack) {
@@ -212,7 +218,7 @@ int EvalProgram(EvalContext& cx, std::u16string_view text, size_t& pos, std::opt
     ValueStack stack;
     shown.reset();
     int rc = EvalStatements(cx, text, pos, stack);
-    Trace("end Ix=%d stat=%d", static_cast<int>(pos), rc);
+    cx.Trace("end Ix=%d stat=%d", static_cast<int>(pos), rc);
     if (rc != 0) return rc;
     shown = ShownValue(cx, stack);
     return 0;

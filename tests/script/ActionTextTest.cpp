@@ -114,7 +114,8 @@ INSTANTIATE_TEST_SUITE_P(
         MemoCase{"#if(1){if(1){2} 3}#", "3"},
         // Broken statements.
         MemoCase{"#if(1{\"a\"}#rest", "\"a\"}"}, MemoCase{"#if(0){1}else 2#", ""}, MemoCase{"#if(1){1", ""},
-        MemoCase{"#if(0){1", ""}, MemoCase{"#if(1){1 2}#", "}"}, MemoCase{"#if(1){1#}#", "}"}));
+        MemoCase{"#if(0){1", ""}, MemoCase{"#if(1){1 2}#", "}"}, MemoCase{"#if(1){1#}#", "}"},
+        MemoCase{"#if(1){1}else if 2#", ""}, MemoCase{"#if (1) {7}#", "7"}, MemoCase{"#if x#", ""}));
 
 // Built-in functions; a function that fails pushes nothing.
 INSTANTIATE_TEST_SUITE_P(

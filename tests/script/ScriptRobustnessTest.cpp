@@ -6,6 +6,8 @@
 #include "script/ScriptCodes.h"
 #include "script/Statement.h"
 
+#include "core/Trace.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -92,6 +94,24 @@ TEST(ScriptLimitTest, SkippedBlockRunningOutOfTextFails) {
         size_t pos = 0;
         EXPECT_EQ(SkipToRightPrnt(cx, c.text, pos), c.rc) << std::u16string_view(c.text).size();
     }
+}
+
+TEST(ScriptTraceTest, TheLastStepOfALevelReachesTheTraceBuffer) {
+    ClearTrace();
+    {
+        EvalContext cx{ExtItemList{}};
+        ValueStack stack;
+        size_t pos = 0;
+        EXPECT_EQ(EvalExpr(cx, u"1+", pos, stack), kScriptTextEnds);
+    }
+    EXPECT_EQ(ToUtf8(TraceBuffer()), "EvalExpr E Err -201");
+    {
+        EvalContext cx{ExtItemList{}};
+        ValueStack stack;
+        size_t pos = 0;
+        EXPECT_EQ(EvalStatement(cx, u"if(1){2}", pos, stack), 0);
+    }
+    EXPECT_EQ(ToUtf8(TraceBuffer()), "stk n=1");
 }
 
 } // namespace
