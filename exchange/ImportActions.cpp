@@ -124,8 +124,10 @@ int AddRow(const ExchangeTarget& target, ImportIdentifiers& ids, ActionRecord& r
 // inserted under that identifier when there is none. The identifier is a bound
 // parameter, so whatever characters it holds it is only data.
 int ReplaceRow(const ExchangeTarget& target, ActionRecord& record) {
-    HRESULT hr = target.table.UpdateAction(record);
-    if (hr == DB_S_ENDOFROWSET) hr = target.table.InsertAction(record);
+    int taken = ActionIdTaken(target.table, *record[ActionField::ActId]);
+    HRESULT hr = taken < 0    ? E_FAIL
+                 : taken == 0 ? target.table.InsertAction(record)
+                              : target.table.UpdateAction(record);
     if (FAILED(hr)) {
         TellWriteFailure(target, ImportMode::Replace, hr);
         return ImportResult::WriteFailed;

@@ -38,9 +38,9 @@ std::u16string FollowingActionId(const std::u16string& id) {
     return FormatActionId(y, mo, d, h, mi, s, 0);
 }
 
-int ImportIdentifiers::Taken(const std::u16string& id) {
+int ActionIdTaken(UserDataTable& table, const std::u16string& id) {
     HRESULT hr;
-    sqlite3_stmt* stmt = table_.Cached(kExists, hr);
+    sqlite3_stmt* stmt = table.Cached(kExists, hr);
     if (!stmt || FAILED(BindText(stmt, 1, id))) return -1;
     int rc = sqlite3_step(stmt);
     sqlite3_reset(stmt);
@@ -55,7 +55,7 @@ std::optional<std::u16string> ImportIdentifiers::Next() {
     // A draw later than everything given so far may be free; earlier ones are not
     // tried, the walk has passed them.
     if (last_.empty() || *drawn > last_) {
-        int taken = Taken(*drawn);
+        int taken = ActionIdTaken(table_, *drawn);
         if (taken < 0) return std::nullopt;
         if (taken == 0) return last_ = *drawn;
         id = *drawn;
@@ -63,7 +63,7 @@ std::optional<std::u16string> ImportIdentifiers::Next() {
     for (long long step = 0; step < kMaxWalk; ++step) {
         id = FollowingActionId(id);
         if (id.empty()) return std::nullopt;
-        int taken = Taken(id);
+        int taken = ActionIdTaken(table_, id);
         if (taken < 0) return std::nullopt;
         if (taken == 0) return last_ = id;
     }

@@ -19,12 +19,12 @@ public:
     std::optional<std::u16string> Next();
 
 private:
-    // 1 when taken, 0 when free, -1 when the lookup failed.
-    int Taken(const std::u16string& id);
-
     UserDataTable& table_;
     std::u16string last_; // the last identifier given, empty before the first
 };
+
+// 1 when a row of the table has the identifier, 0 when none has, -1 when the lookup failed.
+int ActionIdTaken(UserDataTable& table, const std::u16string& id);
 
 // The identifier after id in time order: the next number, after 99 the next second.
 // Empty when id is not of the form ID + yyyymmddhhmmss + two digits.

@@ -39,7 +39,8 @@ TEST(ExchangeSplit, CutsAtTabsUpToTheLayoutsFieldCount) {
         {"1,2;3 4", 8, {"1,2;3 4"}}, // commas and blanks are data, whatever the file is called
     };
     for (const Case& c : cases) {
-        auto fields = SplitExchangeLine(U(c.line), c.max);
+        const std::u16string line = U(c.line); // the fields are views into it
+        auto fields = SplitExchangeLine(line, c.max);
         ASSERT_EQ(fields.size(), c.fields.size()) << c.line;
         for (size_t i = 0; i < fields.size(); ++i)
             EXPECT_EQ(std::u16string(fields[i]), U(c.fields[i])) << c.line << " field " << i;
