@@ -20,6 +20,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QShortcut>
+#include <QTableView>
 #include <QTimer>
 #include <QToolBar>
 #include <QTreeWidget>
@@ -128,6 +129,13 @@ void CMainWnd::CreateControls() {
     calendar_->setGridVisible(true);
     calendar_->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
     calendar_->setMinimumDate(QDate(1900, 1, 1));
+    calendar_->setLocale(QLocale(QLocale::Japanese, QLocale::Japan));
+    calendar_->setFirstDayOfWeek(Qt::Sunday);
+    // The large font would otherwise widen the day columns beyond a narrow window.
+    if (auto* days = calendar_->findChild<QTableView*>()) {
+        days->horizontalHeader()->setMinimumSectionSize(1);
+        days->verticalHeader()->setMinimumSectionSize(1);
+    }
     calendar_->hide();
     auto picked = [this](QDate date) {
         calendar_->hide();
