@@ -1,0 +1,185 @@
+// Import and export at scale against the sqlite3 command-line tool on the same rows
+// in the same run: the tool's .import of the tab-separated rows into an empty data
+// file, and its tab-separated output of the twelve columns in start order. The
+// files (10 years of realistic rows) are made once in TIDEMARK_BENCH_DATA (default
+// /tmp/tidemark-bench). Each import reports the process's peak resident size.
+#include <benchmark/benchmark.h>
+
+#include "core/Cp932.h"
+#include "core/Random.h"
+#include "core/Utf.h"
+#include "exchange/ExportActions.h"
+#include "exchange/ImportActions.h"
+#include "store/ActionIndex.h"
+#include "store/DataFileTables.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <sys/resource.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Folder() {
+    const char* folder = std::getenv("TIDEMARK_BENCH_DATA");
+    std::string dir = folder ? folder : "/tmp/tidemark-bench";
+    fs::create_directories(dir);
+    return dir;
+}
+
+std::string Line(long i, long rows) {
+    long long span = 10LL * 365 * 86400, t = span * i / rows + NextRandom() % 60;
+    long long day = t / 86400, sec = t % 86400;
+    int y = 2001 + static_cast<int>(day / 365), doy = static_cast<int>(day % 365);
+    int m = 1 + doy / 31 % 12, d = 1 + doy % 28;
+    int h = static_cast<int>(sec / 3600), mi = static_cast<int>(sec / 60 % 60), s = static_cast<int>(sec % 60);
+    int eh = std::min(h + NextRandom() % 3, 23);
+    char line[512];
+    std::snprintf(line, sizeof line,
+                  "ID%04d%02d%02d%02d%02d%02d%02d\t2010/11/14 09:00:00\t%04d/%02d/%02d %02d:%02d:%02d\t"
+                  "%04d/%02d/%02d %02d:%02d:%02d\t35.%06d\t139.%06d\t会議 %ld\t東京都千代田区\tcat%d\t仕事\t"
+                  "\"memo text of a usual length, with a few words\"\t\r\n",
+                  y, m, d, h, mi, s, static_cast<int>(i % 100), y, m, d, h, mi, s, y, m, d, eh, mi, s,
+                  NextRandom() * 30, NextRandom() * 30, i % 50, static_cast<int>(i % 7));
+    return line;
+}
+
+// The Ver.3 file of rows actions (CP932), made once.
+std::string Ver3File(long rows) {
+    std::string path = Folder() + "/exchange" + std::to_string(rows) + ".csv";
+    if (fs::exists(path)) return path;
+    SeedRandom(1);
+    std::string text = ToUtf8(Ver3HeaderLine()) + "\r\n";
+    for (long i = 0; i < rows; ++i)
+        text += Line(i, rows);
+    std::string bytes = ToCp932(FromUtf8(text));
+    std::FILE* f = std::fopen((path + ".part").c_str(), "wb");
+    std::fwrite(bytes.data(), 1, bytes.size(), f);
+    std::fclose(f);
+    fs::rename(path + ".part", path);
+    return path;
+}
+
+// The same rows without the header, in UTF-8 as the tool reads them.
+std::string ToolFile(long rows) {
+    std::string path = Folder() + "/exchange" + std::to_string(rows) + ".tsv";
+    if (fs::exists(path)) return path;
+    std::string command = "tail -n +2 " + Ver3File(rows) + " | iconv -f CP932 -t UTF-8 | tr -d '\\r' > " + path;
+    if (std::system(command.c_str()) != 0) std::abort();
+    return path;
+}
+
+// A new empty data file at path (copied from a template made once).
+void EmptyDataFile(const std::string& path) {
+    std::string templ = Folder() + "/empty.sdf";
+    if (!fs::exists(templ)) {
+        CreateDataFile(FromUtf8(templ));
+        CloseDataFile();
+    }
+    fs::copy_file(templ, path, fs::copy_options::overwrite_existing);
+}
+
+double PeakMegabytes() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_maxrss) / 1024.0;
+}
+
+void Run(const std::string& command) {
+    if (std::system(command.c_str()) != 0) std::abort();
+}
+
+void Import(benchmark::State& state, ImportMode mode) {
+    std::string input = Ver3File(state.range(0));
+    std::string data = Folder() + "/import.sdf";
+    ActionIndex index;
+    for (auto _ : state) {
+        state.PauseTiming();
+        CloseDataFile();
+        EmptyDataFile(data);
+        OpenDataFile(FromUtf8(data));
+        ExchangeTarget target{*OpenTables()->userData, index};
+        state.ResumeTiming();
+        if (ImportActions(target, FromUtf8(input), ExchangeLayout::Ver3, mode) != 0) state.SkipWithError("import");
+    }
+    CloseDataFile();
+    state.counters["peak_MB"] = PeakMegabytes();
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+
+void BM_ImportVer3Replace(benchmark::State& state) {
+    Import(state, ImportMode::Replace);
+}
+void BM_ImportVer3Add(benchmark::State& state) {
+    Import(state, ImportMode::Add);
+}
+
+void BM_ToolImport(benchmark::State& state) {
+    std::string input = ToolFile(state.range(0));
+    std::string data = Folder() + "/tool.sdf";
+    for (auto _ : state) {
+        state.PauseTiming();
+        EmptyDataFile(data);
+        state.ResumeTiming();
+        Run("sqlite3 " + data + " -cmd '.mode tabs' '.import " + input + " t_UserData'");
+    }
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+
+// A data file holding the rows of the Ver.3 file, made once.
+std::string FilledDataFile(long rows) {
+    std::string path = Folder() + "/filled" + std::to_string(rows) + ".sdf";
+    if (fs::exists(path)) return path;
+    EmptyDataFile(path + ".part");
+    OpenDataFile(FromUtf8(path + ".part"));
+    ActionIndex index;
+    ExchangeTarget target{*OpenTables()->userData, index};
+    ImportActions(target, FromUtf8(Ver3File(rows)), ExchangeLayout::Ver3, ImportMode::Replace);
+    CloseDataFile();
+    fs::rename(path + ".part", path);
+    return path;
+}
+
+void BM_ExportVer3(benchmark::State& state) {
+    std::string data = FilledDataFile(state.range(0));
+    OpenDataFile(FromUtf8(data));
+    ActionIndex index;
+    RebuildActionIndex(*OpenTables()->userData, index);
+    ExchangeTarget target{*OpenTables()->userData, index};
+    std::string out = Folder() + "/export.csv";
+    for (auto _ : state) {
+        if (ExportActions(target, FromUtf8(out), ExchangeLayout::Ver3) != state.range(0)) state.SkipWithError("export");
+    }
+    CloseDataFile();
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+
+void BM_ToolExport(benchmark::State& state) {
+    std::string data = FilledDataFile(state.range(0));
+    std::string out = Folder() + "/tool-export.tsv";
+    for (auto _ : state) {
+        Run("sqlite3 " + data +
+            " -cmd '.mode tabs' 'select f_nchActId, f_dtLastUpdate, f_nchStaDateTime, f_nchEndDateTime, "
+            "f_fltLatitude, f_fltLongitude, f_nvcSubject, f_nvcPlace, f_nvcCategory1, f_nvcCategory2, f_nvcMemo, "
+            "f_nvcExtItems from t_UserData order by f_nchStaDateTime' > " +
+            out);
+    }
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+
+void Sizes(benchmark::internal::Benchmark* b) {
+    b->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
+}
+
+} // namespace
+
+BENCHMARK(BM_ToolImport)->Apply(Sizes);
+BENCHMARK(BM_ImportVer3Replace)->Apply(Sizes);
+BENCHMARK(BM_ImportVer3Add)->Apply(Sizes);
+BENCHMARK(BM_ToolExport)->Apply(Sizes);
+BENCHMARK(BM_ExportVer3)->Apply(Sizes);
+
+BENCHMARK_MAIN();

@@ -1,0 +1,222 @@
+// Reading an exchange file into the data file: every line is read and checked first,
+// then the rows are written in batched transactions.
+#include "exchange/ImportActions.h"
+
+#include "core/Paths.h"
+#include "core/Progress.h"
+#include "core/TextLines.h"
+#include "core/Trace.h"
+#include "core/Utf.h"
+#include "exchange/ImportIdentifiers.h"
+#include "exchange/PendingRows.h"
+#include "store/ActionIndex.h"
+#include "store/DataFileTables.h"
+#include "store/UserDataTable.h"
+
+#include <sqlite3.h>
+
+#include <cstdio>
+#include <new>
+#include <sys/stat.h>
+
+namespace {
+
+constexpr long long kProgressRows = 1000;
+const char16_t kStopCaption[] = u"インポート中止";
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
+
+FilePtr OpenForReading(const ExchangeTarget& target, std::u16string_view name, ImportMode mode) {
+    FilePtr file(std::fopen(NativePath(name).c_str(), "rb"));
+    if (!file) {
+        // The two modes have always worded this differently; kept as users know it.
+        std::u16string text = mode == ImportMode::Add ? u"ファイル " + std::u16string(name) + u" のオープン"
+                                                      : u"ファイル" + std::u16string(name) + u"のオープン";
+        ShowMessage(target.owner, text + u"に失敗しました。ファイル名を見直してください。", u"オープンエラー",
+                    MB_OK | MB_ICONSTOP);
+    } else {
+        std::setvbuf(file.get(), nullptr, _IOFBF, 1 << 16);
+    }
+    return file;
+}
+
+// Reads every data line up to the end or the first empty line into rows. Done, or
+// LineRefused (told), ReadFailed, OutOfMemory.
+int ReadAllLines(const ExchangeTarget& target, std::FILE* file, ExchangeLayout layout, PendingRows& rows) {
+    std::u16string line;
+    size_t bytes = 0;
+    int read = 0;
+    if (layout == ExchangeLayout::Ver3) { // the header line names the columns; it is not data
+        read = ReadTextLine(file, line, bytes);
+        if (read == -1) return ImportResult::Done;
+        if (read != 0) return ImportResult::ReadFailed;
+    }
+    ProgressSink& progress = CurrentProgress();
+    ActionRecord record;
+    for (long long number = 1; read == 0; ++number) {
+        read = ReadTextLine(file, line, bytes);
+        if (read != 0 && read != -1) {
+            Trace("ImportActions ReadTextLine Err (ln=%lld, code=%d)", number, read);
+            return ImportResult::ReadFailed;
+        }
+        if (bytes == 0) break; // the first empty line ends the file
+        LineCheck check = ParseExchangeLine(layout, line, record);
+        if (!check) {
+            ShowMessage(target.owner, LineFaultMessage(number, check), kStopCaption, MB_OK | MB_ICONSTOP);
+            return ImportResult::LineRefused;
+        }
+        rows.Append(record);
+        if (number % kProgressRows == 0) progress.Step(number);
+    }
+    return ImportResult::Done;
+}
+
+// The batched transaction the rows are written in.
+class WriteBatch {
+public:
+    explicit WriteBatch(sqlite3* db) : db_(db) {}
+    HRESULT Begin() { return ExecuteSql(db_, "BEGIN"); }
+    // Commits what was written and opens the next batch.
+    HRESULT Next() {
+        HRESULT hr = Commit();
+        return FAILED(hr) ? hr : Begin();
+    }
+    // Keeps what was written. A commit the engine refuses leaves the transaction
+    // open; it is rolled back so that the data file stays usable.
+    HRESULT Commit() {
+        if (sqlite3_get_autocommit(db_)) return S_OK; // the engine already ended it
+        HRESULT hr = ExecuteSql(db_, "COMMIT");
+        if (FAILED(hr) && !sqlite3_get_autocommit(db_)) ExecuteSql(db_, "ROLLBACK");
+        return hr;
+    }
+
+private:
+    sqlite3* db_;
+};
+
+void TellWriteFailure(const ExchangeTarget& target, ImportMode mode, HRESULT hr) {
+    const char* format = mode == ImportMode::Add ? "レコード作成エラー(%x)\nインポートを中止します。"
+                                                 : "レコード更新エラー(%x)\nインポートを中止します。";
+    ShowMessage(target.owner, FormatText(format, static_cast<unsigned>(hr)), kStopCaption, MB_OK | MB_ICONSTOP);
+}
+
+// Add mode: a new identifier for every row; the file's identifier is not used.
+int AddRow(const ExchangeTarget& target, ImportIdentifiers& ids, ActionRecord& record) {
+    std::optional<std::u16string> id = ids.Next();
+    if (!id) {
+        ShowMessage(target.owner, u"ユニークキーの生成に失敗しました。\nインポートを中止します。", kStopCaption,
+                    MB_OKCANCEL | MB_ICONSTOP);
+        return ImportResult::NoUniqueKey;
+    }
+    record[ActionField::ActId] = std::move(*id);
+    HRESULT hr = target.table.InsertAction(record);
+    if (FAILED(hr)) {
+        TellWriteFailure(target, ImportMode::Add, hr);
+        return ImportResult::WriteFailed;
+    }
+    return ImportResult::Done;
+}
+
+// Replace mode: the action with the row's identifier is rewritten, or the row is
+// inserted under that identifier when there is none. The identifier is a bound
+// parameter, so whatever characters it holds it is only data.
+int ReplaceRow(const ExchangeTarget& target, ActionRecord& record) {
+    int taken = ActionIdTaken(target.table, *record[ActionField::ActId]);
+    HRESULT hr = taken < 0    ? E_FAIL
+                 : taken == 0 ? target.table.InsertAction(record)
+                              : target.table.UpdateAction(record);
+    if (FAILED(hr)) {
+        TellWriteFailure(target, ImportMode::Replace, hr);
+        return ImportResult::WriteFailed;
+    }
+    return ImportResult::Done;
+}
+
+int WriteRow(const ExchangeTarget& target, ImportIdentifiers& ids, const PendingRows& rows, size_t at,
+             ImportMode mode) {
+    try {
+        ActionRecord record = rows.At(at);
+        return mode == ImportMode::Add ? AddRow(target, ids, record) : ReplaceRow(target, record);
+    } catch (const std::bad_alloc&) {
+        TellWriteFailure(target, mode, E_OUTOFMEMORY);
+        return ImportResult::WriteFailed;
+    }
+}
+
+int WriteAllRows(const ExchangeTarget& target, const PendingRows& rows, ImportMode mode, size_t batchRows) {
+    WriteBatch batch(target.table.db());
+    HRESULT hr = batch.Begin();
+    if (FAILED(hr)) {
+        TellWriteFailure(target, mode, hr);
+        return ImportResult::WriteFailed;
+    }
+    ProgressSink& progress = CurrentProgress();
+    progress.Start(u"インポート", static_cast<std::int64_t>(rows.size()));
+    ImportIdentifiers ids(target.table);
+    int result = ImportResult::Done;
+    for (size_t i = 0; i < rows.size() && result == ImportResult::Done; ++i) {
+        if (i % kProgressRows == 0) progress.Step(static_cast<std::int64_t>(i));
+        result = WriteRow(target, ids, rows, i, mode);
+        if (result == ImportResult::Done && (i + 1) % batchRows == 0 && FAILED(hr = batch.Next())) {
+            TellWriteFailure(target, mode, hr);
+            result = ImportResult::WriteFailed;
+        }
+    }
+    hr = batch.Commit();
+    if (result == ImportResult::Done && FAILED(hr)) {
+        TellWriteFailure(target, mode, hr);
+        result = ImportResult::WriteFailed;
+    }
+    progress.Finish();
+    return result;
+}
+
+int ReadAndWrite(const ExchangeTarget& target, std::FILE* file, ExchangeLayout layout, ImportMode mode,
+                 const ImportTuning& tuning) {
+    PendingRows rows;
+    ProgressSink& progress = CurrentProgress();
+    progress.Start(u"インポート", -1);
+    int result;
+    try {
+        result = ReadAllLines(target, file, layout, rows);
+    } catch (const std::bad_alloc&) {
+        result = ImportResult::OutOfMemory;
+    }
+    progress.Finish();
+    if (result != ImportResult::Done || rows.empty()) return result;
+    result = WriteAllRows(target, rows, mode, tuning.batchRows > 0 ? tuning.batchRows : 1);
+    // The views must show exactly what the data file now holds, also after a failure.
+    RebuildActionIndex(target.table, target.index, target.searchCondition);
+    return result;
+}
+
+} // namespace
+
+int ImportActions(const ExchangeTarget& target, std::u16string_view fileName, ExchangeLayout layout, ImportMode mode,
+                  const ImportTuning& tuning) {
+    if (!LayoutHasIdentifiers(layout)) mode = ImportMode::Add;
+    FilePtr file = OpenForReading(target, fileName, mode);
+    if (!file) return ImportResult::OpenFailed;
+    return ReadAndWrite(target, file.get(), layout, mode, tuning);
+}
+
+int RunImportActions(const ExchangeTarget& target, std::u16string_view fileName, ExchangeLayout layout,
+                     ImportMode mode) {
+    struct stat info;
+    if (stat(NativePath(fileName).c_str(), &info) != 0 || S_ISDIR(info.st_mode)) {
+        ShowMessage(target.owner,
+                    u"指定されたファイル" + std::u16string(fileName) +
+                        u"が存在しません。ファイル名を見直してください。",
+                    u"ファイル名不正", MB_OK | MB_ICONSTOP);
+        return ImportResult::NoSuchFile;
+    }
+    int result = ImportActions(target, fileName, layout, mode);
+    if (result == ImportResult::Done)
+        ShowMessage(target.owner, u"インポートが完了しました。", u"インポート完了", MB_OK | MB_ICONINFORMATION);
+    else
+        ShowMessage(target.owner, u"インポートに失敗しました。", u"インポート失敗", MB_OK | MB_ICONSTOP);
+    return result;
+}

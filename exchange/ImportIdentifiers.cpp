@@ -1,0 +1,71 @@
+// Identifiers for add-mode imports: a random draw, then a walk onward.
+#include "exchange/ImportIdentifiers.h"
+
+#include "core/ActionId.h"
+#include "core/DateValue.h"
+#include "core/Utf.h"
+#include "store/SqlText.h"
+#include "store/UserDataTable.h"
+
+#include <sqlite3.h>
+
+namespace {
+
+const char kExists[] = "select 1 from t_UserData where f_nchActId = ? limit 1";
+// Far more identifiers than any file holds: a walk that long means the table is unusable.
+constexpr long long kMaxWalk = 100'000'000;
+
+bool ReadNumber(const std::u16string& text, size_t at, size_t length, int& value) {
+    value = 0;
+    for (size_t i = at; i < at + length; ++i) {
+        if (text[i] < u'0' || text[i] > u'9') return false;
+        value = value * 10 + (text[i] - u'0');
+    }
+    return true;
+}
+
+} // namespace
+
+std::u16string FollowingActionId(const std::u16string& id) {
+    int y, mo, d, h, mi, s, n;
+    if (id.size() != kActionIdLength || id.compare(0, 2, u"ID") != 0 || !ReadNumber(id, 2, 4, y) ||
+        !ReadNumber(id, 6, 2, mo) || !ReadNumber(id, 8, 2, d) || !ReadNumber(id, 10, 2, h) ||
+        !ReadNumber(id, 12, 2, mi) || !ReadNumber(id, 14, 2, s) || !ReadNumber(id, 16, 2, n))
+        return {};
+    if (n < 99) return FormatActionId(y, mo, d, h, mi, s, n + 1);
+    DateValue next = DateValue::FromFields(y, mo, d, h, mi, s) + DateSpan::FromParts(0, 0, 0, 1);
+    if (!next.ToFields(y, mo, d, h, mi, s)) return {};
+    return FormatActionId(y, mo, d, h, mi, s, 0);
+}
+
+int ActionIdTaken(UserDataTable& table, const std::u16string& id) {
+    HRESULT hr;
+    sqlite3_stmt* stmt = table.Cached(kExists, hr);
+    if (!stmt || FAILED(BindText(stmt, 1, id))) return -1;
+    int rc = sqlite3_step(stmt);
+    sqlite3_reset(stmt);
+    if (rc == SQLITE_ROW) return 1;
+    return rc == SQLITE_DONE ? 0 : -1;
+}
+
+std::optional<std::u16string> ImportIdentifiers::Next() {
+    std::optional<std::u16string> drawn = MakeActionId();
+    if (!drawn) return std::nullopt;
+    std::u16string id = last_;
+    // A draw later than everything given so far may be free; earlier ones are not
+    // tried, the walk has passed them.
+    if (last_.empty() || *drawn > last_) {
+        int taken = ActionIdTaken(table_, *drawn);
+        if (taken < 0) return std::nullopt;
+        if (taken == 0) return last_ = *drawn;
+        id = *drawn;
+    }
+    for (long long step = 0; step < kMaxWalk; ++step) {
+        id = FollowingActionId(id);
+        if (id.empty()) return std::nullopt;
+        int taken = ActionIdTaken(table_, id);
+        if (taken < 0) return std::nullopt;
+        if (taken == 0) return last_ = id;
+    }
+    return std::nullopt;
+}

@@ -1,0 +1,96 @@
+// Import and export when the disk fills up: a small tmpfs mounted for the test
+// (needs root; skipped otherwise). Rows written before the failure stay, the
+// failure is told with the engine's code, and the index matches the data file.
+#include "tests/exchange/ExchangeTestSupport.h"
+
+#include "core/Utf.h"
+#include "exchange/ExportActions.h"
+#include "exchange/ImportActions.h"
+
+#include <sqlite3.h>
+
+#include <filesystem>
+#include <sys/mount.h>
+#include <unistd.h>
+
+namespace {
+
+class SmallDisk {
+public:
+    SmallDisk(const std::string& path, const char* size) : path_(path) {
+        std::filesystem::create_directories(path);
+        std::string options = std::string("size=") + size;
+        mounted_ = geteuid() == 0 && mount("tmpfs", path.c_str(), "tmpfs", 0, options.c_str()) == 0;
+    }
+    ~SmallDisk() {
+        if (mounted_) umount2(path_.c_str(), MNT_DETACH);
+    }
+    bool mounted() const { return mounted_; }
+
+private:
+    std::string path_;
+    bool mounted_ = false;
+};
+
+std::string ManyVer1Lines(int count) {
+    std::string line = "2010/11/14\t09:00\t2010/11/14\t10:00\tplace\tc1\tc2\t" + std::string(300, 'm') + "\r\n";
+    std::string bytes;
+    for (int i = 0; i < count; ++i)
+        bytes += line;
+    return bytes;
+}
+
+} // namespace
+
+using FullDiskTest = ExchangeFixture;
+
+TEST_F(FullDiskTest, ImportKeepsTheCommittedRowsAndSaysWhyItStopped) {
+    std::string input = dir.file("in.csv");
+    TempDir::WriteBytes(input, ManyVer1Lines(20000));
+    CloseDataFile();
+    for (size_t batch : {size_t{5000}, size_t{1000}}) {
+        SCOPED_TRACE(batch);
+        std::string folder = dir.file("disk" + std::to_string(batch));
+        SmallDisk disk(folder, "3m");
+        if (!disk.mounted()) GTEST_SKIP() << "a small tmpfs cannot be mounted here (needs root)";
+        ASSERT_EQ(CreateDataFile(FromUtf8(folder + "/user.sdf")), S_OK);
+        messages.Clear();
+        int result =
+            batch == ImportTuning{}.batchRows
+                ? RunImportActions(Target(), FromUtf8(input), ExchangeLayout::Ver1, ImportMode::Add)
+                : ImportActions(Target(), FromUtf8(input), ExchangeLayout::Ver1, ImportMode::Add, ImportTuning{batch});
+        EXPECT_EQ(result, ImportResult::WriteFailed);
+        ASSERT_GE(messages.count(), 1u);
+        EXPECT_EQ(messages.shown()[0].text, u"レコード作成エラー(8004100d)\nインポートを中止します。");
+        EXPECT_EQ(messages.shown()[0].caption, u"インポート中止");
+        EXPECT_EQ(messages.last().text, batch == 5000 ? u"インポートに失敗しました。" : messages.shown()[0].text);
+        // Whole committed batches stay: the first 5,000 rows fit on this disk.
+        long long kept = Rows();
+        EXPECT_EQ(kept % static_cast<long long>(batch), 0);
+        EXPECT_GE(kept, 5000);
+        EXPECT_LT(kept, 20000);
+        EXPECT_EQ(index.count(), kept);
+        EXPECT_EQ(Value("PRAGMA integrity_check"), "ok");
+        CloseDataFile(); // before the disk goes away
+    }
+    ASSERT_EQ(OpenDataFile(FromUtf8(dataFile)), S_OK);
+}
+
+TEST_F(FullDiskTest, ExportStopsAtTheFullDiskAndLeavesWhatItWrote) {
+    SmallDisk disk(dir.file("disk"), "64k");
+    if (!disk.mounted()) GTEST_SKIP() << "a small tmpfs cannot be mounted here (needs root)";
+    std::string input = dir.file("in.csv");
+    TempDir::WriteBytes(input, ManyVer1Lines(1000));
+    ASSERT_EQ(ImportActions(Target(), FromUtf8(input), ExchangeLayout::Ver1, ImportMode::Add), ImportResult::Done);
+
+    std::string out = dir.file("disk/out.csv");
+    EXPECT_EQ(RunExportActions(Target(), FromUtf8(out), ExchangeLayout::Ver3), -1);
+    ASSERT_EQ(messages.count(), 2u);
+    EXPECT_EQ(messages.shown()[0].text,
+              u"ファイル" + FromUtf8(out) + u"の書込みに失敗(-1)しました。メモリの空き容量を確認してください。");
+    EXPECT_EQ(messages.shown()[0].caption, u"書込みエラー");
+    EXPECT_EQ(messages.shown()[1].text, u"エクスポートに失敗しました。(-1)");
+    std::string partial = TempDir::ReadBytes(out);
+    EXPECT_GT(partial.size(), 0u);
+    EXPECT_EQ(partial.rfind(ToUtf8(Ver3HeaderLine()) + "\r\n", 0), 0u);
+}
