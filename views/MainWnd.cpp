@@ -271,14 +271,17 @@ void CMainWnd::LayOut() {
     softMenu_->setGeometry(w / 2, 0, w - w / 2, bar);
     toolBar_->setGeometry(0, bottom, w, tool);
     int labelWidth = std::max(ScaleByDpi(48), w - 12 * bw);
-    dateLabel_->setGeometry(0, top, labelWidth, r);
-    pageSelector_->setGeometry(0, top, std::max(labelWidth, ScaleByDpi(80)), r);
+    // Without the weekday buttons (month and list views) the label takes their room.
+    bool weekdays = app_.currentView == 1 || app_.currentView == 2 || app_.currentView == 5;
+    int shownLabelWidth = weekdays ? labelWidth : labelWidth + 7 * bw;
+    dateLabel_->setGeometry(0, top, shownLabelWidth, r);
+    pageSelector_->setGeometry(0, top, std::max(shownLabelWidth, ScaleByDpi(80)), r);
     for (int k = 0; k < 7; ++k)
         weekday_[k]->setGeometry(labelWidth + bw * k, top, bw, r);
     for (int i = 0; i < 5; ++i)
         nav_[i]->setGeometry(labelWidth + bw * (7 + i), top, bw, r);
     int headerHeight = ScaleByDpi(15);
-    corner_->setGeometry(0, top, labelWidth, r);
+    corner_->setGeometry(0, top + r, w / 7, headerHeight);
     for (int k = 0; k < 7; ++k)
         monthHeaders_[k]->setGeometry(k * w / 7, top + r, (k + 1) * w / 7 - k * w / 7, headerHeight);
     int listTop = top + r;
