@@ -207,9 +207,8 @@ void CMainWnd::OnNavigation(int id) {
             page = last;
             break;
         default: {
-            ShownDate today = d;
             LocalDateTime now = LocalNow();
-            today = {now.year, now.month, now.day};
+            ShownDate today{now.year, now.month, now.day};
             page = ListPageOfDate(app_.actionIndex, today, ListPageSize());
         }
         }
