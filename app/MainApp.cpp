@@ -6,6 +6,7 @@
 #include "core/Paths.h"
 #include "core/Random.h"
 #include "core/Utf.h"
+#include "gps/PositionSource.h"
 #include "store/DataFileTables.h"
 
 #include <sqlite3.h>
@@ -149,6 +150,9 @@ int CMainApp::OpenDataFileAtStartup() {
 
 void CMainApp::ShutdownApplication() {
     SaveSettings(settings, currentView, settingsPath);
+    // The position source exists only when something asked for a position.
+    StopPositionSource();
+    ReleasePositionSource();
     SaveRecorderState(recorder, actionIndex);
     CloseDataFile();
     settings.lists = PickLists{};

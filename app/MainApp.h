@@ -37,7 +37,8 @@ public:
     // 0 opened, -1 created or relocated, -2 upgraded or index incomplete, < -99 the
     // program ends (the user has been told where there is something to tell).
     int OpenDataFileAtStartup();
-    // Writes the settings file, saves the recorder state, closes the data file.
+    // Writes the settings file, stops the position source, saves the recorder state and
+    // closes the data file.
     void ShutdownApplication();
 
     // Puts ShownDate on today's date.

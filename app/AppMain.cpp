@@ -1,0 +1,79 @@
+// Start-up, the message loop and shutdown of the diary.
+#include "app/AppMain.h"
+
+#include "app/MainApp.h"
+#include "app/SingleInstance.h"
+#include "core/QtPlatform.h"
+#include "core/ScaleByDpi.h"
+#include "core/WaitCursor.h"
+#include "store/DataFileTables.h"
+#include "views/CommandIds.h"
+#include "views/MainWnd.h"
+#include "views/ViewHooks.h"
+
+#include <QApplication>
+#include <QFont>
+
+void PrepareQtApplication() {
+    QFont::insertSubstitution(QStringLiteral("MS UI Gothic"), QStringLiteral("Noto Sans CJK JP"));
+    InstallQtPlatform();
+}
+
+std::unique_ptr<CMainWnd> InitApplication(CMainApp& app) {
+    if (app.LoadSettings(ProgramDpi()) != 0) return nullptr;
+    int opened = app.OpenDataFileAtStartup();
+    if (opened < -99) return nullptr;
+    MenuBarHeight();
+    auto window = std::make_unique<CMainWnd>(app);
+    window->Start(app.settings.InitView, app.settings.DayVwMltDayMode);
+    window->show();
+    return window;
+}
+
+int RunStartupDialog(CMainApp& app, CMainWnd& window) {
+    switch (app.settings.StartupMode) {
+    case 1:
+        if (ViewHooks().runRecorder) {
+            ViewHooks().runRecorder(window);
+            window.RefillView();
+        }
+        return 1;
+    case 2:
+        if (ViewHooks().runEditDialog) {
+            ViewHooks().runEditDialog(window, EditDlgMode::NewAtStartup);
+            window.RefillView();
+        }
+        return 2;
+    default:
+        return 0;
+    }
+}
+
+int RunTideLog(int argc, char** argv) {
+    QApplication qt(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Tidemark"));
+    PrepareQtApplication();
+    CSingleInstance instance(QStringLiteral("TIDELOG"));
+    if (!instance.BecomeTheInstance()) return 0;
+    auto app = std::make_unique<CMainApp>();
+    SetApp(app.get());
+    CurrentWaitCursor().Begin();
+    std::unique_ptr<CMainWnd> window = InitApplication(*app);
+    CurrentWaitCursor().End();
+    if (!window) {
+        CloseDataFile();
+        SetApp(nullptr);
+        return 0;
+    }
+    QObject::connect(&instance, &CSingleInstance::raiseRequested, window.get(), [w = window.get()] {
+        w->showNormal();
+        w->raise();
+        w->activateWindow();
+    });
+    RunStartupDialog(*app, *window);
+    int exitCode = window->isVisible() ? qt.exec() : 0;
+    window.reset();
+    app->ShutdownApplication();
+    SetApp(nullptr);
+    return exitCode;
+}

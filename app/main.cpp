@@ -1,0 +1,6 @@
+// TideLog, the diary.
+#include "app/AppMain.h"
+
+int main(int argc, char** argv) {
+    return RunTideLog(argc, argv);
+}

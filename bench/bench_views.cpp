@@ -1,0 +1,197 @@
+// The day view and start-up at scale: loading a day of 50 actions in both modes from
+// files of 10,000 and 1,000,000 actions, filling the window with them, and a whole
+// start-up (settings, data file, action index, main window) to a shown day view.
+// The data files are made once and kept in TIDEMARK_BENCH_DATA (default
+// /tmp/tidemark-bench).
+#include <benchmark/benchmark.h>
+
+#include "app/MainApp.h"
+#include "core/Paths.h"
+#include "core/Random.h"
+#include "core/ScaleByDpi.h"
+#include "core/Utf.h"
+#include "store/ActionIndex.h"
+#include "store/DataFileTables.h"
+#include "views/DayViewData.h"
+#include "views/MainWnd.h"
+
+#include <QApplication>
+#include <QFont>
+
+#include <sqlite3.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+
+namespace {
+
+const ShownDate kDay{2010, 11, 14};
+
+std::string Folder() {
+    const char* folder = std::getenv("TIDEMARK_BENCH_DATA");
+    return folder ? folder : "/tmp/tidemark-bench";
+}
+
+void InsertRow(sqlite3_stmt* stmt, long i, int y, int m, int d, int h, int mi, int ey, int em, int ed, int eh,
+               int emi) {
+    std::string id = ToUtf8(FormatText("ID%04d%02d%02d%02d%02d%02d%02d", y, m, d, h, mi, 0, static_cast<int>(i % 100)));
+    std::string start = ToUtf8(FormatText("%04d/%02d/%02d %02d:%02d:00", y, m, d, h, mi));
+    std::string end = ToUtf8(FormatText("%04d/%02d/%02d %02d:%02d:00", ey, em, ed, eh, emi));
+    sqlite3_bind_text(stmt, 1, id.c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_bind_text(stmt, 2, start.c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_bind_text(stmt, 3, end.c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_step(stmt);
+    sqlite3_reset(stmt);
+}
+
+// Actions spread over 2001 … 2020, up to three hours long, one in a thousand lasting
+// two days; the benchmark day 2010/11/14 holds exactly 50 actions.
+std::string DataFile(long rows) {
+    std::string dir = Folder();
+    std::filesystem::create_directories(dir);
+    std::string path = dir + "/dayview" + std::to_string(rows) + ".sdf";
+    if (std::filesystem::exists(path)) return path;
+    std::string building = path + ".part";
+    CreateDataFile(FromUtf8(building));
+    sqlite3* db = OpenTables()->db;
+    ExecuteSql(db, "BEGIN");
+    sqlite3_stmt* stmt = nullptr;
+    sqlite3_prepare_v2(db,
+                       "insert into t_UserData values (?1, '2010-11-14 09:00:00', ?2, ?3, 35.5, 139.7, 'subject', "
+                       "'place', 'c1', 'c2', 'memo text of a usual length', '')",
+                       -1, &stmt, nullptr);
+    SeedRandom(1);
+    long filler = rows - 50;
+    for (long i = 0; i < filler; ++i) {
+        int y = 2001 + static_cast<int>(i * 20 / filler), m = 1 + NextRandom() % 12, d = 1 + NextRandom() % 28;
+        if (y == 2010 && m == 11 && d == 14) d = 15;
+        int h = NextRandom() % 21, mi = NextRandom() % 60;
+        if (i % 1000 == 0)
+            InsertRow(stmt, i, y, m, d, h, mi, y, m, d + 2 > 28 ? 28 : d + 2, h, mi);
+        else
+            InsertRow(stmt, i, y, m, d, h, mi, y, m, d, h + NextRandom() % 3, mi);
+    }
+    for (long i = 0; i < 50; ++i) {
+        int minutes = static_cast<int>(i) * 28;
+        InsertRow(stmt, filler + i, 2010, 11, 14, minutes / 60, minutes % 60, 2010, 11, 14, minutes / 60, 59);
+    }
+    sqlite3_finalize(stmt);
+    ExecuteSql(db, "COMMIT");
+    CloseDataFile();
+    std::filesystem::rename(building, path);
+    return path;
+}
+
+struct OpenFile {
+    explicit OpenFile(long rows) {
+        OpenDataFile(FromUtf8(DataFile(rows)));
+        RebuildActionIndex(*OpenTables()->userData, index);
+        OpenTables()->userData->LongestActionSeconds();
+    }
+    ~OpenFile() { CloseDataFile(); }
+    ActionIndex index;
+};
+
+void BM_DayViewSingle(benchmark::State& state) {
+    OpenFile file(state.range(0));
+    DayViewData data;
+    for (auto _ : state) {
+        LoadDayViewSingle(nullptr, *OpenTables()->userData, file.index, kDay, data);
+        benchmark::DoNotOptimize(data.rows.size());
+    }
+    state.counters["rows"] = static_cast<double>(data.rows.size());
+}
+
+void BM_DayViewMulti(benchmark::State& state) {
+    OpenFile file(state.range(0));
+    DayViewData data;
+    for (auto _ : state) {
+        LoadDayViewMulti(nullptr, *OpenTables()->userData, file.index, kDay, u"", data);
+        benchmark::DoNotOptimize(data.rows.size());
+    }
+    state.counters["rows"] = static_cast<double>(data.rows.size());
+}
+
+// The same query without the lower bound on the start: what the design's text costs.
+void BM_DayViewMultiUnbounded(benchmark::State& state) {
+    OpenFile file(state.range(0));
+    UserDataTable& table = *OpenTables()->userData;
+    for (auto _ : state) {
+        table.OpenQuery(u"select * from t_UserData where f_nchStaDateTime < ? and f_nchEndDateTime >= ? order by "
+                        u"f_nchStaDateTime asc",
+                        {"f_nchActId"}, {u"2010/11/14 24:00:00", u"2010/11/14 00:00:00"});
+        std::vector<OptText> row;
+        long n = 0;
+        while (table.ReadNextRow(row) == S_OK)
+            ++n;
+        table.CloseQuery();
+        benchmark::DoNotOptimize(n);
+    }
+}
+
+// Loading and putting the rows into the window's list control.
+void BM_DayViewWindowFill(benchmark::State& state) {
+    std::string dir = Folder() + "/window" + std::to_string(state.range(0));
+    std::filesystem::create_directories(dir);
+    SetProgramFolder(FromUtf8(dir + "/"));
+    OpenFile file(state.range(0));
+    CMainApp app;
+    app.settings = DefaultSettings(ProgramDpi());
+    app.actionIndex = file.index;
+    app.shownDate = kDay;
+    CMainWnd window(app);
+    window.show();
+    window.Start(1, static_cast<int>(state.range(1)));
+    for (auto _ : state)
+        window.RefillView();
+}
+
+// From an empty application object to the shown day view of a file's day.
+void BM_Startup(benchmark::State& state) {
+    std::string data = DataFile(state.range(0));
+    std::string dir = Folder() + "/startup" + std::to_string(state.range(0));
+    std::filesystem::create_directories(dir);
+    std::string settings = "[System]\r\nVersion:3.2.2010.1114\r\nDataFile:" + data + "\r\n\r\n";
+    std::FILE* f = std::fopen((dir + "/TideLog.dat").c_str(), "wb");
+    std::fwrite(settings.data(), 1, settings.size(), f);
+    std::fclose(f);
+    SetProgramFolder(FromUtf8(dir + "/"));
+    for (auto _ : state) {
+        auto app = std::make_unique<CMainApp>();
+        app->LoadSettings(ProgramDpi());
+        app->OpenDataFileAtStartup();
+        app->shownDate = kDay;
+        CMainWnd window(*app);
+        window.Start(1, 1);
+        window.show();
+        QApplication::processEvents();
+        benchmark::DoNotOptimize(app->actionIndex.count());
+        state.PauseTiming();
+        CloseDataFile();
+        state.ResumeTiming();
+    }
+}
+
+BENCHMARK(BM_DayViewSingle)->Arg(10000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DayViewMulti)->Arg(10000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DayViewMultiUnbounded)->Arg(10000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DayViewWindowFill)
+    ->Args({10000, 1})
+    ->Args({1000000, 1})
+    ->Args({10000, 2})
+    ->Args({1000000, 2})
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Startup)->Arg(10000)->Arg(1000000)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication qt(argc, argv);
+    QFont::insertSubstitution(QStringLiteral("MS UI Gothic"), QStringLiteral("Noto Sans CJK JP"));
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

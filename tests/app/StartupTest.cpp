@@ -1,0 +1,197 @@
+// Start-up and shutdown with windows: a first start without files, the first dialog
+// by StartupMode, the settings written at the end, and the single instance (in
+// process and with the TideLog program itself).
+#include "app/AppMain.h"
+#include "app/MainApp.h"
+#include "app/SingleInstance.h"
+#include "core/Clock.h"
+#include "core/Cp932.h"
+#include "core/Paths.h"
+#include "core/ScaleByDpi.h"
+#include "core/Utf.h"
+#include "store/DataFileTables.h"
+#include "tests/support/ScriptedMessages.h"
+#include "tests/support/TempDir.h"
+#include "views/CommandIds.h"
+#include "views/MainWnd.h"
+#include "views/ViewHooks.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLabel>
+#include <QLocalSocket>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTreeWidget>
+
+namespace {
+
+class QtEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override {
+        static int argc = 1;
+        static char name[] = "test";
+        static char* argv[] = {name, nullptr};
+        SetProgramDpi(144);
+        app_ = new QApplication(argc, argv);
+        QFont::insertSubstitution(QStringLiteral("MS UI Gothic"), QStringLiteral("Noto Sans CJK JP"));
+    }
+    void TearDown() override { delete app_; }
+
+private:
+    QApplication* app_ = nullptr;
+};
+
+const auto* const g_environment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+
+class Startup : public ::testing::Test {
+protected:
+    void SetUp() override {
+        SetFixedClock(2010, 11, 14, 9, 5, 3);
+        SetProgramFolder(FromUtf8(dir.path() + "/"));
+        SetApp(&app);
+        ViewHooks() = MainWndHooks{};
+    }
+    void TearDown() override {
+        window.reset();
+        ViewHooks() = MainWndHooks{};
+        CloseDataFile();
+        SetApp(nullptr);
+        SetClockSource({});
+    }
+    void PrepareFiles(const char* startupMode) {
+        ASSERT_EQ(CreateDataFile(dir.file16("user.sdf")), S_OK);
+        CloseDataFile();
+        std::string settings = ToCp932(
+            FromUtf8(std::string("[System]\r\nVersion:3.2.2010.1114\r\nStartupMode:") + startupMode + "\r\n\r\n"));
+        TempDir::WriteBytes(dir.file("TideLog.dat"), settings);
+    }
+    TempDir dir;
+    ScriptedMessages messages;
+    CMainApp app;
+    std::unique_ptr<CMainWnd> window;
+};
+
+TEST_F(Startup, FirstStartWithoutFilesCreatesTheDataFileAndShowsToday) {
+    messages.Answer({IDOK, IDYES});
+    window = InitApplication(app);
+    ASSERT_NE(window, nullptr);
+    ASSERT_EQ(messages.count(), 2u);
+    EXPECT_EQ(messages.shown()[0].text, u"設定ファイルが見つからないので初期化します。");
+    EXPECT_EQ(messages.shown()[1].caption, u"データファイル初期化確認");
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(window->currentView(), 1);
+    EXPECT_EQ(window->findChild<QLabel*>("id1050")->text().toStdString(), "2010/11/14");
+    EXPECT_EQ(window->listControl()->topLevelItemCount(), 1); // "<新規作成>"
+    EXPECT_EQ(RunStartupDialog(app, *window), 0);
+    window->OnCommand(Cmd::ViewMonth);
+    window->close();
+    window.reset();
+    app.ShutdownApplication();
+    std::u16string text = FromCp932(TempDir::ReadBytes(dir.file("TideLog.dat")));
+    for (const char16_t* line : {u"[System]\r\nProgram Name:Tidemark\r\nVersion:3.2.2010.1114\r\n", u"InitView:3\r\n",
+                                 u"[Category1]\r\n仕事\r\n", u"[Find]\r\n\r\n"})
+        EXPECT_NE(text.find(line), std::u16string::npos) << ToUtf8(line);
+}
+
+TEST_F(Startup, DecliningTheNewDataFileEndsTheProgram) {
+    messages.Answer({IDOK, IDNO});
+    window = InitApplication(app);
+    EXPECT_EQ(window, nullptr);
+    EXPECT_EQ(messages.count(), 2u);
+    EXPECT_EQ(OpenTables(), nullptr);
+}
+
+TEST_F(Startup, StartupModeChoosesTheFirstDialog) {
+    struct Case {
+        const char* mode;
+        int shown;
+        std::vector<std::string> calls;
+    } cases[] = {{"0", 0, {}}, {"1", 1, {"recorder"}}, {"2", 2, {"edit 6"}}, {"7", 0, {}}};
+    for (const auto& c : cases) {
+        PrepareFiles(c.mode);
+        std::vector<std::string> calls;
+        ViewHooks().runRecorder = [&](CMainWnd& w) {
+            calls.push_back("recorder");
+            EXPECT_TRUE(w.isVisible()); // the main window is the owner
+            return 1;
+        };
+        ViewHooks().runEditDialog = [&](CMainWnd&, int mode) {
+            calls.push_back("edit " + std::to_string(mode));
+            return 1;
+        };
+        CMainApp fresh;
+        window = InitApplication(fresh);
+        ASSERT_NE(window, nullptr) << c.mode;
+        EXPECT_EQ(RunStartupDialog(fresh, *window), c.shown) << c.mode;
+        EXPECT_EQ(calls, c.calls) << c.mode;
+        window.reset();
+        CloseDataFile();
+    }
+    EXPECT_EQ(messages.count(), 0u);
+}
+
+TEST_F(Startup, UnreadableSettingsFileEndsStartUpBeforeAnyWindow) {
+    mkdir(dir.file("TideLog.dat").c_str(), 0755);
+    window = InitApplication(app);
+    EXPECT_EQ(window, nullptr);
+    ASSERT_EQ(messages.count(), 1u);
+    EXPECT_EQ(messages.last().caption, u"起動時エラー");
+}
+
+TEST(SingleInstance, ASecondInstanceRaisesTheFirst) {
+    QString name = QStringLiteral("TIDELOG-test-%1").arg(QCoreApplication::applicationPid());
+    CSingleInstance first(name);
+    ASSERT_TRUE(first.BecomeTheInstance());
+    QSignalSpy raised(&first, &CSingleInstance::raiseRequested);
+    CSingleInstance second(name);
+    EXPECT_FALSE(second.BecomeTheInstance());
+    EXPECT_TRUE(raised.count() > 0 || raised.wait(2000));
+}
+
+// The program itself: with the files in place the first start shows no message and
+// keeps running; a second start ends at once with exit code 0.
+TEST(SingleInstance, TheProgramStartsOnce) {
+    TempDir home;
+    std::string folder = home.path() + "/tidemark";
+    ASSERT_EQ(mkdir(folder.c_str(), 0755), 0);
+    ASSERT_EQ(CreateDataFile(FromUtf8(folder + "/user.sdf")), S_OK);
+    CloseDataFile();
+    TempDir::WriteBytes(folder + "/TideLog.dat", "[System]\r\nVersion:3.2.2010.1114\r\n\r\n");
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_DATA_HOME"), QString::fromStdString(home.path()));
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), QString::fromStdString(home.path()));
+    env.insert(QStringLiteral("TMPDIR"), QString::fromStdString(home.path())); // the local socket's folder
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    QProcess first;
+    first.setProcessEnvironment(env);
+    first.start(QStringLiteral(TIDELOG_PROGRAM), {});
+    ASSERT_TRUE(first.waitForStarted(5000));
+    // Wait until the first instance listens.
+    QElapsedTimer timer;
+    timer.start();
+    bool listening = false;
+    while (!listening && timer.elapsed() < 10000 && first.state() == QProcess::Running) {
+        QTest::qWait(200);
+        listening = QFile::exists(QString::fromStdString(home.path()) + QStringLiteral("/TIDELOG-%1").arg(getuid()));
+    }
+    ASSERT_TRUE(listening);
+    QProcess second;
+    second.setProcessEnvironment(env);
+    second.start(QStringLiteral(TIDELOG_PROGRAM), {});
+    ASSERT_TRUE(second.waitForFinished(10000));
+    EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(second.exitCode(), 0);
+    EXPECT_EQ(first.state(), QProcess::Running);
+    first.terminate();
+    first.waitForFinished(5000);
+}
+
+} // namespace

@@ -1,0 +1,374 @@
+// CMainWnd's controls, soft keys, menu, toolbar, layout and input events.
+#include "views/MainWnd.h"
+
+#include "core/Clock.h"
+#include "core/QtPlatform.h"
+#include "core/ScaleByDpi.h"
+#include "resources/ToolBarIcons.h"
+#include "views/CommandIds.h"
+#include "views/WeekdayButton.h"
+
+#include <QApplication>
+#include <QCalendarWidget>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QShortcut>
+#include <QTableView>
+#include <QTimer>
+#include <QToolBar>
+#include <QTreeWidget>
+
+namespace {
+
+const char16_t* const kWeekdayHeaders[] = {u"日", u"月", u"火", u"水", u"木", u"金", u"土"};
+
+QString Q(const char16_t* text) {
+    return QString::fromUtf16(text);
+}
+
+void SetId(QWidget* widget, int id) {
+    widget->setObjectName(QStringLiteral("id%1").arg(id));
+}
+
+// Navigation buttons in strip order (after the weekday buttons).
+constexpr int kNavIds[5] = {Cmd::PrevWeek, Cmd::PrevDay, Cmd::Today, Cmd::NextDay, Cmd::NextWeek};
+const char16_t* const kNavTexts[5] = {u"《", u"<", u"・", u">", u"》"};
+
+} // namespace
+
+int MenuBarHeight() {
+    static int height = ScaleByDpi(26);
+    return height;
+}
+
+CMainWnd::CMainWnd(CMainApp& app, QWidget* parent) : QWidget(parent), app_(app) {
+    setObjectName(QStringLiteral("TIDELOG"));
+    setWindowTitle(QStringLiteral("Tidemark"));
+    setWindowIcon(ProgramIcon());
+    setAutoFillBackground(true);
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window, Qt::white);
+    setPalette(palette);
+    int dpi = ProgramDpi();
+    smallFont_ = QFont(Q(kDefaultFontName));
+    smallFont_.setPixelSize((dpi + 4) * 12 / 96);
+    largeFont_ = QFont(Q(kDefaultFontName));
+    largeFont_.setPixelSize((dpi + 3) * 16 / 96);
+    setFont(smallFont_);
+    CreateControls();
+    CreateSoftKeys();
+    CreateMenu();
+    CreateToolBar();
+    auto* about = new QShortcut(QKeySequence(QStringLiteral("Ctrl+A")), this);
+    connect(about, &QShortcut::activated, this, [this] { OnCommand(Cmd::ToolAbout); });
+    auto* quit = new QShortcut(QKeySequence(QStringLiteral("Ctrl+Q")), this);
+    connect(quit, &QShortcut::activated, this, [this] { OnCommand(Cmd::Exit); });
+    resize(ScaleByDpi(240), ScaleByDpi(320));
+    screenWidth_ = width();
+    screenHeight_ = height();
+}
+
+CMainWnd::~CMainWnd() = default;
+
+void CMainWnd::CreateControls() {
+    dateLabel_ = new QLabel(this);
+    SetId(dateLabel_, Cmd::DateLabel);
+    dateLabel_->setAlignment(Qt::AlignCenter);
+    dateLabel_->installEventFilter(this);
+    for (int k = 0; k < 7; ++k) {
+        weekday_[k] = new CWeekdayButton(k, this);
+        connect(weekday_[k], &QAbstractButton::clicked, this, [this, k] { OnCommand(Cmd::WeekdaySun + k); });
+    }
+    for (int i = 0; i < 5; ++i) {
+        nav_[i] = new QPushButton(Q(kNavTexts[i]), this);
+        SetId(nav_[i], kNavIds[i]);
+        nav_[i]->setFocusPolicy(Qt::NoFocus);
+        int id = kNavIds[i];
+        connect(nav_[i], &QPushButton::clicked, this, [this, id] { OnCommand(id); });
+    }
+    corner_ = new QLabel(this);
+    SetId(corner_, 1073);
+    corner_->setFrameShape(QFrame::Box);
+    for (int k = 0; k < 7; ++k) {
+        monthHeaders_[k] = new QLabel(Q(kWeekdayHeaders[k]), this);
+        SetId(monthHeaders_[k], 1063 + k);
+        monthHeaders_[k]->setAlignment(Qt::AlignCenter);
+    }
+    list_ = new QTreeWidget(this);
+    SetId(list_, Cmd::ListControl);
+    list_->setRootIsDecorated(false);
+    list_->setUniformRowHeights(true);
+    list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    list_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    list_->setAllColumnsShowFocus(true);
+    list_->header()->setStretchLastSection(false);
+    list_->header()->setMinimumSectionSize(1);
+    list_->installEventFilter(this);
+    connect(list_, &QTreeWidget::itemDoubleClicked, this, [this] { OpenSelected(); });
+    monthList_ = new QListWidget(this);
+    SetId(monthList_, Cmd::MonthList);
+    monthList_->setSelectionMode(QAbstractItemView::MultiSelection);
+    pageSelector_ = new QComboBox(this);
+    SetId(pageSelector_, Cmd::PageSelector);
+    pageSelector_->hide();
+    connect(pageSelector_, &QComboBox::activated, this, [this](int index) {
+        ClosePopups();
+        app_.listPage = index;
+        RefillView();
+    });
+    calendar_ = new QCalendarWidget(this);
+    SetId(calendar_, Cmd::MonthCalendar);
+    calendar_->setFont(largeFont_);
+    calendar_->setGridVisible(true);
+    calendar_->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
+    calendar_->setMinimumDate(QDate(1900, 1, 1));
+    calendar_->setLocale(QLocale(QLocale::Japanese, QLocale::Japan));
+    calendar_->setFirstDayOfWeek(Qt::Sunday);
+    // The large font would otherwise widen the day columns beyond a narrow window.
+    if (auto* days = calendar_->findChild<QTableView*>()) {
+        days->horizontalHeader()->setMinimumSectionSize(1);
+        days->verticalHeader()->setMinimumSectionSize(1);
+    }
+    calendar_->hide();
+    auto picked = [this](QDate date) {
+        calendar_->hide();
+        popupState_ = Popup::None;
+        tapAndHold_ = false;
+        app_.shownDate = {date.year(), date.month(), date.day()};
+        RefillView();
+        update();
+    };
+    connect(calendar_, &QCalendarWidget::clicked, this, picked);
+    connect(calendar_, &QCalendarWidget::activated, this, picked);
+    okButton_ = new QPushButton(QStringLiteral("ok"), this);
+    SetId(okButton_, Cmd::Ok);
+    okButton_->setFocusPolicy(Qt::NoFocus);
+    connect(okButton_, &QPushButton::clicked, this, [this] { OnCommand(Cmd::Ok); });
+    okButton_->hide();
+}
+
+void CMainWnd::CreateSoftKeys() {
+    softKeyBar_ = new QWidget(this);
+    softKeyBar_->setObjectName(QStringLiteral("softKeyBar"));
+    softKeyBar_->setAutoFillBackground(true);
+    QPalette palette = softKeyBar_->palette();
+    palette.setColor(QPalette::Window, QColor(224, 228, 240));
+    softKeyBar_->setPalette(palette);
+    softNew_ = new QPushButton(Q(u"新規作成"), softKeyBar_);
+    SetId(softNew_, Cmd::SoftKeyNew);
+    softMenu_ = new QPushButton(Q(u"メニュー"), softKeyBar_);
+    SetId(softMenu_, Cmd::SoftKeyMenu);
+    for (QPushButton* key : {softNew_, softMenu_}) {
+        key->setFlat(true);
+        key->setFocusPolicy(Qt::NoFocus);
+    }
+    connect(softNew_, &QPushButton::clicked, this, [this] { OnCommand(Cmd::SoftKeyNew); });
+    connect(softMenu_, &QPushButton::clicked, this, [this] { OnCommand(Cmd::SoftKeyMenu); });
+}
+
+void CMainWnd::CreateMenu() {
+    menu_ = new QMenu(this);
+    menu_->setObjectName(QStringLiteral("menu103"));
+    auto item = [this](QMenu* into, const char16_t* text, int id) {
+        QAction* action = into->addAction(Q(text));
+        action->setObjectName(QStringLiteral("id%1").arg(id));
+        action->setData(id);
+        connect(action, &QAction::triggered, this, [this, id] { OnCommand(id); });
+        return action;
+    };
+    QMenu* file = menu_->addMenu(Q(u"ファイル"));
+    item(file, u"エクスポート...", Cmd::FileExport);
+    item(file, u"インポート...", Cmd::FileImport);
+    QMenu* edit = menu_->addMenu(Q(u"編集"));
+    item(edit, u"新規作成...", Cmd::EditNew);
+    item(edit, u"変更...", Cmd::EditChange);
+    item(edit, u"参照...", Cmd::EditCopy);
+    item(edit, u"後続...", Cmd::EditFollow);
+    item(edit, u"地図表示", Cmd::EditWebMap);
+    item(edit, u"移動", Cmd::EditMoveMap);
+    item(edit, u"削除", Cmd::EditDelete);
+    QMenu* view = menu_->addMenu(Q(u"表示"));
+    item(view, u"1日", Cmd::ViewDay);
+    item(view, u"1週間", Cmd::ViewWeek);
+    item(view, u"1ヶ月", Cmd::ViewMonth);
+    item(view, u"一覧", Cmd::ViewList);
+    item(view, u"マップ", Cmd::ViewMap);
+    item(view, u"今日", Cmd::ViewToday);
+    item(view, u"日またがり", Cmd::ViewMultiDay);
+    toolBarCheck_ = item(view, u"ツールバー", Cmd::ViewToolBar);
+    toolBarCheck_->setCheckable(true);
+    QMenu* tool = menu_->addMenu(Q(u"ツール"));
+    item(tool, u"レコーダー...", Cmd::ToolRecorder);
+    item(tool, u"検索...", Cmd::ToolFind);
+    item(tool, u"検索解除", Cmd::ToolClearFind);
+    item(tool, u"オプション...", Cmd::ToolOption);
+    item(tool, u"バージョン情報...", Cmd::ToolAbout);
+    item(menu_, u"終了", Cmd::Exit);
+}
+
+void CMainWnd::CreateToolBar() {
+    toolBar_ = new QToolBar(this);
+    toolBar_->setObjectName(QStringLiteral("toolBar"));
+    int side = (ProgramDpi() + 3) * 16 / 96;
+    toolBar_->setIconSize(QSize(side, side));
+    struct Button {
+        int image;
+        const char16_t* text;
+        int id;
+    };
+    const Button buttons[] = {{11, u"1日", Cmd::ViewDay},
+                              {12, u"1週間", Cmd::ViewWeek},
+                              {13, u"1ヶ月", Cmd::ViewMonth},
+                              {14, u"一覧", Cmd::ViewList},
+                              {15, u"マップ", Cmd::ViewMap},
+                              {16, u"今日", Cmd::ViewToday},
+                              {0, nullptr, 0},
+                              {4, u"新規作成", Cmd::EditNew},
+                              {5, u"削除", Cmd::EditDelete},
+                              {6, u"検索", Cmd::ToolFind}};
+    for (const Button& b : buttons) {
+        if (!b.text) {
+            toolBar_->addSeparator();
+            continue;
+        }
+        QAction* action = toolBar_->addAction(QIcon(ToolBarImage(b.image, side)), Q(b.text));
+        action->setObjectName(QStringLiteral("tool%1").arg(b.id));
+        int id = b.id;
+        connect(action, &QAction::triggered, this, [this, id] { OnCommand(id); });
+    }
+    toolBar_->hide();
+}
+
+void CMainWnd::Start(int initView, int dayMultiMode) {
+    app_.settings.DayVwMltDayMode = dayMultiMode;
+    okButton_->setVisible(app_.settings.OkBtnVwMode == 2);
+    toolBar_->setVisible(app_.settings.ToolBarVwMode == 2);
+    toolBarCheck_->setChecked(app_.settings.ToolBarVwMode == 2);
+    SelectView(initView >= 1 && initView <= 5 ? initView : 1);
+}
+
+bool CMainWnd::IsPortrait() const {
+    return height() > width();
+}
+
+void CMainWnd::LayOut() {
+    int w = width(), h = height();
+    int top = okButton_->isVisible() ? ScaleByDpi(18) : 0;
+    int r = ScaleByDpi(25), bw = ScaleByDpi(14);
+    int bar = MenuBarHeight();
+    int tool = toolBar_->isVisible() ? toolBar_->sizeHint().height() : 0;
+    int bottom = h - bar - tool;
+    okButton_->setGeometry(w - ScaleByDpi(30), 0, ScaleByDpi(30), top);
+    softKeyBar_->setGeometry(0, h - bar, w, bar);
+    softNew_->setGeometry(0, 0, w / 2, bar);
+    softMenu_->setGeometry(w / 2, 0, w - w / 2, bar);
+    toolBar_->setGeometry(0, bottom, w, tool);
+    int labelWidth = std::max(ScaleByDpi(48), w - 12 * bw);
+    // Without the weekday buttons (month and list views) the label takes their room.
+    bool weekdays = app_.currentView == 1 || app_.currentView == 2 || app_.currentView == 5;
+    int shownLabelWidth = weekdays ? labelWidth : labelWidth + 7 * bw;
+    dateLabel_->setGeometry(0, top, shownLabelWidth, r);
+    pageSelector_->setGeometry(0, top, std::max(shownLabelWidth, ScaleByDpi(80)), r);
+    for (int k = 0; k < 7; ++k)
+        weekday_[k]->setGeometry(labelWidth + bw * k, top, bw, r);
+    for (int i = 0; i < 5; ++i)
+        nav_[i]->setGeometry(labelWidth + bw * (7 + i), top, bw, r);
+    int headerHeight = ScaleByDpi(15);
+    corner_->setGeometry(0, top + r, w / 7, headerHeight);
+    for (int k = 0; k < 7; ++k)
+        monthHeaders_[k]->setGeometry(k * w / 7, top + r, (k + 1) * w / 7 - k * w / 7, headerHeight);
+    int listTop = top + r;
+    if (app_.currentView == 5) listTop += ScaleByDpi(160);
+    list_->setGeometry(0, listTop, w, std::max(0, bottom - listTop));
+    int monthListTop = std::min(top + ScaleByDpi(141), bottom);
+    monthList_->setGeometry(0, monthListTop, w, std::max(0, bottom - monthListTop));
+    QSize calendarSize = calendar_->minimumSizeHint().expandedTo(calendar_->sizeHint());
+    calendar_->setGeometry(0, top + r, std::min(calendarSize.width(), w),
+                           std::min(calendarSize.height(), bottom - top - r));
+}
+
+void CMainWnd::ShowControlsForView() {
+    int view = app_.currentView;
+    bool weekdays = view == 1 || view == 2 || view == 5;
+    for (auto* button : weekday_)
+        button->setVisible(weekdays);
+    bool month = view == 3;
+    for (auto* header : monthHeaders_)
+        header->setVisible(month);
+    corner_->setVisible(false);
+    monthList_->setVisible(month);
+    list_->setVisible(view == 1 || view == 4 || view == 5);
+    // The list view pages with "|<" and ">|" where the other views step by weeks.
+    nav_[0]->setText(view == 4 ? QStringLiteral("|<") : Q(u"《"));
+    nav_[4]->setText(view == 4 ? QStringLiteral(">|") : Q(u"》"));
+    LayOut();
+}
+
+void CMainWnd::SetDateLabelToShownDate() {
+    const ShownDate& d = app_.shownDate;
+    dateLabel_->setText(QString::asprintf("%04d/%02d/%02d", d.year, d.month, d.day));
+    int weekday = WeekdayOf(d.year, d.month, d.day);
+    for (int k = 0; k < 7; ++k)
+        weekday_[k]->SetCurrent(k == weekday);
+}
+
+void CMainWnd::resizeEvent(QResizeEvent*) {
+    LayOut();
+}
+
+void CMainWnd::closeEvent(QCloseEvent* event) {
+    ClosePopups();
+    if (app_.currentView == 1) SaveDayViewColumnWidths();
+    event->accept();
+}
+
+bool CMainWnd::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == dateLabel_ && event->type() == QEvent::MouseButtonPress) {
+        OnCommand(Cmd::DateLabel);
+        return true;
+    }
+    if (watched == list_ && (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease)) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (event->type() == QEvent::KeyPress && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {
+            // The list's "return": a popup closes first, otherwise the selection opens.
+            if (popupState_ != Popup::None)
+                ClosePopups();
+            else
+                OpenSelected();
+            return true;
+        }
+        bool upDown = key->key() == Qt::Key_Up || key->key() == Qt::Key_Down;
+        bool leftRight = key->key() == Qt::Key_Left || key->key() == Qt::Key_Right;
+        // Up and down move in the list in the views that show it.
+        if (upDown && (app_.currentView == 1 || app_.currentView == 4 || app_.currentView == 5)) return false;
+        if (upDown || leftRight) {
+            if (event->type() == QEvent::KeyRelease && !key->isAutoRepeat()) OnArrowKey(key->key());
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+// Tap-and-hold: a press held 500 ms without moving, or a right-click.
+void CMainWnd::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::RightButton) {
+        tapAndHold_ = true;
+        return;
+    }
+    QPoint at = event->pos();
+    QTimer::singleShot(500, this, [this, at] {
+        if (QApplication::mouseButtons() & Qt::LeftButton && (mapFromGlobal(QCursor::pos()) - at).manhattanLength() < 4)
+            tapAndHold_ = true;
+    });
+}
+
+void CMainWnd::mouseReleaseEvent(QMouseEvent*) {
+    tapAndHold_ = false;
+}
