@@ -203,21 +203,14 @@ HRESULT RefreshIndexAfterSave(UserDataTable& table, ActionIndex& index, std::u16
 long long SearchActionIndex(const ActionIndex& index, std::u16string_view date, std::u16string_view time,
                             SearchMode mode) {
     if (index.empty()) return -101;
-    long long low = 0, high = index.count();
-    while (low < high) {
-        long long mid = low + (high - low) / 2;
-        std::u16string start = index.StartAt(mid);
+    auto compare = [&](size_t i) {
+        std::u16string start = index.StartAt(static_cast<long long>(i));
         std::u16string_view s(start);
         std::u16string_view d = s.substr(0, 10), t = s.size() > 11 ? s.substr(11, 8) : std::u16string_view();
         int c = d.compare(date);
-        if (c == 0) c = t.compare(time);
-        bool before = mode == SearchMode::Lower ? c < 0 : c <= 0;
-        if (before)
-            low = mid + 1;
-        else
-            high = mid;
-    }
-    return low;
+        return c != 0 ? c : t.compare(time);
+    };
+    return static_cast<long long>(BinarySearch(static_cast<size_t>(index.count()), mode, compare));
 }
 
 long long FindActionInIndex(UserDataTable& table, const ActionIndex& index, std::u16string_view id) {

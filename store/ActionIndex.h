@@ -3,6 +3,7 @@
 // million actions take about 37 MB.
 #pragma once
 
+#include "core/BinarySearch.h"
 #include "core/ResultCodes.h"
 
 #include <string>
@@ -60,7 +61,6 @@ HRESULT RefreshIndexAfterSave(UserDataTable& table, ActionIndex& index, std::u16
 // such action in the table, -105 read failed, -1 not in the index.
 long long FindActionInIndex(UserDataTable& table, const ActionIndex& index, std::u16string_view id);
 
-enum class SearchMode { Lower, Upper };
 // Lower: first position whose start is not less than (date, time); Upper: first
 // position whose start is greater. count() when all are less, -101 when empty.
 long long SearchActionIndex(const ActionIndex& index, std::u16string_view date, std::u16string_view time,

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 
 namespace {
@@ -72,10 +73,15 @@ TEST(ScriptLimitTest, ShowingALongTextManyTimesStopsAtTheShownLimit) {
     EXPECT_TRUE(shown.ends_with(u"abend"));
 }
 
+// The best of three runs, so a busy machine's preemption does not count as work.
 double SecondsToShow(const std::u16string& memo) {
-    auto start = std::chrono::steady_clock::now();
-    Show(TestAction(memo));
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    double best = 1e9;
+    for (int run = 0; run < 3; ++run) {
+        auto start = std::chrono::steady_clock::now();
+        Show(TestAction(memo));
+        best = std::min(best, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    }
+    return best;
 }
 
 // Four times the memo may take about four times as long, not sixteen.
