@@ -14,6 +14,8 @@
 #include <QApplication>
 #include <QFont>
 
+#include <csignal>
+
 void PrepareQtApplication() {
     QFont::insertSubstitution(QStringLiteral("MS UI Gothic"), QStringLiteral("Noto Sans CJK JP"));
     InstallQtPlatform();
@@ -50,6 +52,9 @@ int RunStartupDialog(CMainApp& app, CMainWnd& window) {
 }
 
 int RunTideLog(int argc, char** argv) {
+    // A write to a socket whose peer has gone (gpsd, the single-instance server) must
+    // fail with EPIPE, not end the diary with unsaved settings and recorder state.
+    std::signal(SIGPIPE, SIG_IGN);
     QApplication qt(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tidemark"));
     PrepareQtApplication();
