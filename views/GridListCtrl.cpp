@@ -38,7 +38,7 @@ long long FloorDiv(long long a, long long b) {
 } // namespace
 
 CGridListCtrl::CGridListCtrl(QWidget* parent, std::uint32_t windowStyle) : QWidget(parent), windowStyle_(windowStyle) {
-    setObjectName(QStringLiteral("INERT_LIST_VIEW"));
+    setObjectName(QString::fromLatin1(kWindowClass));
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
     colors_ = {QColor(224, 224, 224), QColor(255, 255, 255), QColor(64, 96, 192), QColor(0, 0, 0),
@@ -48,9 +48,10 @@ CGridListCtrl::CGridListCtrl(QWidget* parent, std::uint32_t windowStyle) : QWidg
     QSize size = screen ? screen->size() : QSize(240, 320);
     thresholdX_ = thresholdY_ = std::max(1, std::max(size.width(), size.height()) / 50);
     MeasureDefaultHeight();
-    flickTimer_.setInterval(kFlickStepMs);
-    flickTimer_.setTimerType(Qt::PreciseTimer);
-    connect(&flickTimer_, &QTimer::timeout, this, [this] { FlickStep(); });
+    flickTimer_ = new QTimer(this);
+    flickTimer_->setInterval(kFlickStepMs);
+    flickTimer_->setTimerType(Qt::PreciseTimer);
+    connect(flickTimer_, &QTimer::timeout, this, [this] { FlickStep(); });
 }
 
 CGridListCtrl::~CGridListCtrl() = default;
@@ -525,7 +526,7 @@ void CGridListCtrl::StartFlick(int distance, long long timeMs) {
         return;
     }
     flicking_ = true;
-    if (flickTimerEnabled_) flickTimer_.start();
+    if (flickTimerEnabled_) flickTimer_->start();
 }
 
 bool CGridListCtrl::FlickStep() {
@@ -559,7 +560,7 @@ void CGridListCtrl::Snap() {
 }
 
 void CGridListCtrl::StopFlickTimer() {
-    flickTimer_.stop();
+    flickTimer_->stop();
 }
 
 void CGridListCtrl::SetTickSource(std::function<std::uint32_t()> source) {
@@ -571,7 +572,7 @@ void CGridListCtrl::SetFlickTimerEnabled(bool enabled) {
     if (!enabled)
         StopFlickTimer();
     else if (flicking_)
-        flickTimer_.start();
+        flickTimer_->start();
 }
 
 std::uint32_t CGridListCtrl::Now() const {

@@ -83,6 +83,9 @@ enum GridOpSlot { kGridOpDrawRow = 0, kGridOpDrawEmpty = 1, kGridOpCount = 2 };
 class CGridListCtrl : public QWidget {
     Q_OBJECT
 public:
+    // The window class name; also the objectName until the owner gives the control its id.
+    static constexpr const char* kWindowClass = "INERT_LIST_VIEW";
+
     explicit CGridListCtrl(QWidget* parent = nullptr,
                            std::uint32_t windowStyle = kGridTextVCenter | kGridTextSingleLine);
     ~CGridListCtrl() override;
@@ -217,5 +220,5 @@ private:
     std::array<QColor, kGridColorCount> colors_;
     std::array<GridDrawOp, kGridOpCount> ops_;
     std::function<std::uint32_t()> tickSource_;
-    QTimer flickTimer_;
+    QTimer* flickTimer_ = nullptr; // child of the control
 };

@@ -116,7 +116,9 @@ TEST(ValueSelectDlg, DragScrollsTheListWithoutChoosing) {
     std::uint32_t tick = 0;
     list->SetTickSource([&] { return tick; });
     int h = list->GetRowHeight(-1);
+    EXPECT_EQ(dialog.focusWidget(), dialog.edit());
     QTest::mousePress(list, Qt::LeftButton, {}, QPoint(20, h + h / 2));
+    EXPECT_EQ(dialog.focusWidget(), list) << "a press takes the focus";
     for (int dy = 5; dy <= 2 * list->DragThresholdY(); dy += 5) {
         tick += 10;
         QTest::mouseMove(list, QPoint(20, h + h / 2 - dy));

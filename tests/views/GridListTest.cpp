@@ -14,6 +14,7 @@
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 
 #include <memory>
 
@@ -357,6 +358,17 @@ TEST_F(GridListFixture, FlickPhysicsAndItsDegenerateCases) {
     // A fast flick is cut at 201 steps.
     list.StartFlick(100000, 1);
     EXPECT_EQ(RunFlick(), 201);
+
+    // Outside tests the flick runs on a 20 ms timer of the control.
+    list.SetFlickTimerEnabled(true);
+    QTimer* timer = list.findChild<QTimer*>();
+    ASSERT_NE(timer, nullptr);
+    list.StartFlick(40, 40);
+    EXPECT_TRUE(timer->isActive());
+    EXPECT_EQ(timer->interval(), 20);
+    while (list.FlickStep()) {
+    }
+    EXPECT_FALSE(timer->isActive());
 }
 
 TEST_F(GridListFixture, DragThresholdAndDirectionChangeRestartTheMeasurement) {
