@@ -31,16 +31,20 @@ std::u16string_view Part(const OptText& text, size_t from, size_t length) {
 // file would no longer read back line for line: a tab becomes a blank and line
 // breaks are dropped (as the memo of Ver.1 and Ver.2 loses them).
 void AppendPlain(std::u16string& line, std::u16string_view text) {
-    for (char16_t c : text) {
-        if (c == kFieldSeparator)
-            line += u' ';
-        else if (c != u'\r' && c != u'\n')
-            line += c;
+    size_t from = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        char16_t c = text[i];
+        if (c != kFieldSeparator && c != u'\r' && c != u'\n') continue;
+        line.append(text.substr(from, i - from));
+        if (c == kFieldSeparator) line += u' ';
+        from = i + 1;
     }
+    line.append(text.substr(from));
 }
 
-void AppendFields(std::u16string& line, std::initializer_list<std::u16string_view> fields) {
-    bool first = line.empty();
+// Fields joined by tabs; the first field of the line (beginning at lineStart) has none before it.
+void AppendFields(std::u16string& line, size_t lineStart, std::initializer_list<std::u16string_view> fields) {
+    bool first = line.size() == lineStart;
     for (std::u16string_view field : fields) {
         if (!first) line += kFieldSeparator;
         first = false;
@@ -182,23 +186,33 @@ std::u16string LineFaultMessage(long long lineNumber, const LineCheck& check) {
 std::u16string FormatExchangeLine(ExchangeLayout layout, const ActionRecord& r) {
     std::u16string line;
     line.reserve(160);
+    AppendExchangeLine(layout, r, line);
+    return line;
+}
+
+void AppendExchangeLine(ExchangeLayout layout, const ActionRecord& r, std::u16string& line) {
+    const size_t start = line.size();
+    line.reserve(start + 160);
     if (layout == ExchangeLayout::Ver3) {
-        AppendFields(line, {TextOf(r[ActId]), TextOf(r[LastUpdate]), TextOf(r[StaDateTime]), TextOf(r[EndDateTime]),
-                            TextOf(r[Latitude]), TextOf(r[Longitude]), TextOf(r[Subject]), TextOf(r[Place]),
-                            TextOf(r[Category1]), TextOf(r[Category2])});
+        AppendFields(line, start,
+                     {TextOf(r[ActId]), TextOf(r[LastUpdate]), TextOf(r[StaDateTime]), TextOf(r[EndDateTime]),
+                      TextOf(r[Latitude]), TextOf(r[Longitude]), TextOf(r[Subject]), TextOf(r[Place]),
+                      TextOf(r[Category1]), TextOf(r[Category2])});
         line += kFieldSeparator;
-        line += QuoteMemo(r[Memo]); // escaped: holds no tab or line break
+        line += u'"'; // the memo escaped: it holds no tab or line break
+        AppendEscaped(TextOf(r[Memo]), line);
+        line += u'"';
         line += kFieldSeparator;
         AppendPlain(line, TextOf(r[ExtItems]));
-        return line;
+        return;
     }
     // Ver.1 keeps hh:mm of each time, Ver.2 hh:mm:ss and the identifier in front.
     size_t timeLength = layout == ExchangeLayout::Ver1 ? 5 : 8;
-    if (layout == ExchangeLayout::Ver2) AppendFields(line, {TextOf(r[ActId])});
-    AppendFields(line, {Part(r[StaDateTime], 0, 10), Part(r[StaDateTime], 11, timeLength), Part(r[EndDateTime], 0, 10),
-                        Part(r[EndDateTime], 11, timeLength), TextOf(r[Place]), TextOf(r[Category1]),
-                        TextOf(r[Category2]), TextOf(r[Memo])});
-    return line;
+    if (layout == ExchangeLayout::Ver2) AppendFields(line, start, {TextOf(r[ActId])});
+    AppendFields(line, start,
+                 {Part(r[StaDateTime], 0, 10), Part(r[StaDateTime], 11, timeLength), Part(r[EndDateTime], 0, 10),
+                  Part(r[EndDateTime], 11, timeLength), TextOf(r[Place]), TextOf(r[Category1]), TextOf(r[Category2]),
+                  TextOf(r[Memo])});
 }
 
 std::u16string QuoteMemo(const OptText& memo) {

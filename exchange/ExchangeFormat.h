@@ -45,6 +45,8 @@ std::u16string LineFaultMessage(long long lineNumber, const LineCheck& check);
 
 // The line the layout writes for the action (without line end).
 std::u16string FormatExchangeLine(ExchangeLayout layout, const ActionRecord& record);
+// The same appended to line.
+void AppendExchangeLine(ExchangeLayout layout, const ActionRecord& record, std::u16string& line);
 
 // The Ver.3 memo field: a double quote, the escaped memo, a double quote.
 std::u16string QuoteMemo(const OptText& memo);
