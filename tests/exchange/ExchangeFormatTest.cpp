@@ -250,6 +250,12 @@ TEST(ExchangeWrite, EachLayoutWritesItsFields) {
     EXPECT_EQ(FormatExchangeLine(ExchangeLayout::Ver3, r),
               u"ID2010111409050307\t2010/11/15 08:00:00\t2010/11/14 09:05:30\t2010/11/14 24:00:00\t35.500000\t\t件名\t"
               u"場所\tc1\t\t\"a\\r\\nb\"\t");
+    // An export appends line after line to one buffer: each line starts without a tab.
+    for (ExchangeLayout layout : {ExchangeLayout::Ver1, ExchangeLayout::Ver2, ExchangeLayout::Ver3}) {
+        std::u16string buffer = u"before\r\n";
+        AppendExchangeLine(layout, r, buffer);
+        EXPECT_EQ(buffer, u"before\r\n" + FormatExchangeLine(layout, r));
+    }
     EXPECT_EQ(Ver3HeaderLine(), u"ActId\tLastUpdate\tStaDateTime\tEndDateTime\tLatitude\tLongitude\tSubject\tPlace\t"
                                 u"Category1\tCategory2\tMemo\tExtItems");
 }
