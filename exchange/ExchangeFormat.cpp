@@ -89,16 +89,26 @@ void ReadVer2(const std::vector<std::u16string_view>& f, ActionRecord& record) {
     ReadPlainTail(f, 5, record);
 }
 
+// Sets the field to the text, using the room the field already has.
+void Set(OptText& field, std::u16string_view text) {
+    if (field)
+        field->assign(text);
+    else
+        field.emplace(text);
+}
+
+// Every field but LastUpdate is set, so the record of the previous line is reused as it is.
 void ReadVer3(const std::vector<std::u16string_view>& f, ActionRecord& record) {
-    record[ActId] = std::u16string(f[0]);
-    record[StaDateTime] = std::u16string(f[2]);
-    record[EndDateTime] = std::u16string(f[3]);
+    Set(record[ActId], f[0]);
+    record[LastUpdate].reset();
+    Set(record[StaDateTime], f[2]);
+    Set(record[EndDateTime], f[3]);
     record[Latitude] = ReadCoordinateField(f[4]);
     record[Longitude] = ReadCoordinateField(FieldAt(f, 5));
     for (int field : {Subject, Place, Category1, Category2})
-        record[field] = std::u16string(FieldAt(f, static_cast<size_t>(field)));
+        Set(record[field], FieldAt(f, static_cast<size_t>(field)));
     record[Memo] = UnquoteMemo(FieldAt(f, 10));
-    record[ExtItems] = std::u16string(FieldAt(f, 11));
+    Set(record[ExtItems], FieldAt(f, 11));
 }
 
 } // namespace
@@ -138,6 +148,12 @@ std::u16string Ver3HeaderLine() {
 
 std::vector<std::u16string_view> SplitExchangeLine(std::u16string_view line, size_t maxFields) {
     std::vector<std::u16string_view> fields;
+    SplitExchangeLine(line, maxFields, fields);
+    return fields;
+}
+
+void SplitExchangeLine(std::u16string_view line, size_t maxFields, std::vector<std::u16string_view>& fields) {
+    fields.clear();
     size_t from = 0;
     while (fields.size() < maxFields) {
         size_t tab = line.find(kFieldSeparator, from);
@@ -148,19 +164,21 @@ std::vector<std::u16string_view> SplitExchangeLine(std::u16string_view line, siz
         fields.push_back(line.substr(from, tab - from));
         from = tab + 1;
     }
-    return fields;
 }
 
 LineCheck ParseExchangeLine(ExchangeLayout layout, std::u16string_view line, ActionRecord& record) {
-    std::vector<std::u16string_view> fields = SplitExchangeLine(line, LayoutFieldCount(layout));
+    thread_local std::vector<std::u16string_view> fields; // kept from line to line
+    SplitExchangeLine(line, LayoutFieldCount(layout), fields);
     if (fields.size() < LayoutMinimumFields(layout)) return Fault(LineFault::TooFewFields, 0);
-    record = ActionRecord{};
-    if (layout == ExchangeLayout::Ver1)
-        ReadVer1(fields, record);
-    else if (layout == ExchangeLayout::Ver2)
-        ReadVer2(fields, record);
-    else
+    if (layout == ExchangeLayout::Ver3) {
         ReadVer3(fields, record);
+    } else {
+        record = ActionRecord{};
+        if (layout == ExchangeLayout::Ver1)
+            ReadVer1(fields, record);
+        else
+            ReadVer2(fields, record);
+    }
     if (int code = ValidateActionPeriod(record)) return Fault(LineFault::BadPeriod, code);
     if (LayoutHasIdentifiers(layout)) {
         if (int code = CheckActionId(*record[ActId])) return Fault(LineFault::BadIdentifier, code);
@@ -244,6 +262,7 @@ OptText ReadCoordinateField(std::u16string_view field) {
         at = fracEnd;
     }
     if (!digits) return std::nullopt;
+    const size_t fracOrEnd = at; // where an exponent would begin
     // An exponent counts only when digits follow it.
     if (at < field.size() && (field[at] == u'e' || field[at] == u'E')) {
         size_t sign = at + 1 < field.size() && (field[at + 1] == u'+' || field[at + 1] == u'-') ? at + 2 : at + 1;
@@ -251,7 +270,9 @@ OptText ReadCoordinateField(std::u16string_view field) {
         if (expEnd > sign) at = expEnd;
     }
     std::u16string number(field.substr(begin, at - begin));
-    // A value beyond the range of a double is no position.
-    if (!std::isfinite(std::strtod(ToUtf8(number).c_str(), nullptr))) return std::nullopt;
+    // A value beyond the range of a double is no position. Without an exponent that
+    // takes more than 300 digits before the point, so usual values need no reading.
+    bool surelyFinite = at == fracOrEnd && intEnd - begin <= 300;
+    if (!surelyFinite && !std::isfinite(std::strtod(ToUtf8(number).c_str(), nullptr))) return std::nullopt;
     return number;
 }

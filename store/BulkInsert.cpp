@@ -7,6 +7,7 @@
 
 #include <sqlite3.h>
 
+#include <clocale>
 #include <cstdio>
 #include <cstdlib>
 
@@ -30,6 +31,35 @@ long long SecondOfDay(const LocalDateTime& t) {
 }
 
 } // namespace
+
+// Plain decimals of at most 15 digits (all usual coordinates) are an exact integer
+// divided by an exact power of ten, which one division rounds correctly, as strtod
+// does; anything else, or a locale with another decimal point, is left to strtod.
+double ReadDecimalNumber(const std::string& text) {
+    static const double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                     1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    size_t at = 0;
+    bool negative = false;
+    if (at < text.size() && (text[at] == '+' || text[at] == '-')) negative = text[at++] == '-';
+    long long mantissa = 0;
+    int digits = 0, decimals = 0;
+    bool point = false;
+    for (; at < text.size(); ++at) {
+        char c = text[at];
+        if (c == '.' && !point) {
+            point = true;
+            continue;
+        }
+        if (c < '0' || c > '9' || ++digits > 15) return std::strtod(text.c_str(), nullptr);
+        mantissa = mantissa * 10 + (c - '0');
+        decimals += point;
+    }
+    const char* decimalPoint = std::localeconv()->decimal_point;
+    if (digits == 0 || (point && (decimalPoint[0] != '.' || decimalPoint[1] != '\0')))
+        return std::strtod(text.c_str(), nullptr);
+    double value = static_cast<double>(mantissa) / kPowers[decimals];
+    return negative ? -value : value;
+}
 
 ActionBulkInsert::ActionBulkInsert(UserDataTable& table) : table_(table) {}
 
@@ -72,7 +102,7 @@ HRESULT ActionBulkInsert::Insert(const ActionTexts& action) {
         } else if (f == ActionField::Latitude || f == ActionField::Longitude) {
             bound_[at].clear();
             AppendUtf8(action.text[at], bound_[at]);
-            rc = sqlite3_bind_double(insert_, index, std::strtod(bound_[at].c_str(), nullptr));
+            rc = sqlite3_bind_double(insert_, index, ReadDecimalNumber(bound_[at]));
         } else {
             bound_[at].clear();
             AppendUtf8(CutView(action.text[at], static_cast<size_t>(kUserDataWidths[f])), bound_[at]);

@@ -42,3 +42,7 @@ private:
     std::string stamp_;                                 // "YYYY-MM-DD HH:MM:SS" of stampSecond_
     long long stampSecond_ = -1;
 };
+
+// The number of a coordinate text, exactly as strtod reads it (without its cost for
+// the usual short decimals).
+double ReadDecimalNumber(const std::string& text);

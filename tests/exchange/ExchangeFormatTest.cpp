@@ -1,9 +1,14 @@
 // Lines of the three exchange layouts: splitting, reading with its checks, writing.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <cstring>
+
+#include "core/Random.h"
 #include "core/Utf.h"
 #include "exchange/ExchangeFormat.h"
 #include "exchange/ImportIdentifiers.h"
+#include "store/BulkInsert.h"
 
 using namespace ActionField;
 
@@ -282,6 +287,36 @@ TEST(ExchangeWrite, PlainFieldsCannotBreakTheLine) {
         } else {
             EXPECT_EQ(back[Memo], u"m n");
         }
+    }
+}
+
+TEST(BulkInsertNumbers, ReadAsStrtodReadsThem) {
+    std::vector<std::string> texts = {"35.5",
+                                      "-0",
+                                      "0",
+                                      "+3.25",
+                                      ".5",
+                                      "5.",
+                                      "-.125",
+                                      "139.999999999999",
+                                      "999999999999999",
+                                      "1234567890123456",
+                                      "0.000000000000001",
+                                      "1.7976931348623157",
+                                      "90.000001",
+                                      "-179.123456",
+                                      "1e3",
+                                      "12a",
+                                      ""};
+    SeedRandom(3);
+    for (int i = 0; i < 20000; ++i) { // random coordinates with up to nine decimals
+        std::string t = std::to_string(NextRandom() % 360 - 180) + "." +
+                        std::to_string(static_cast<long long>(NextRandom()) * 32768 + NextRandom());
+        texts.push_back(t);
+    }
+    for (const std::string& t : texts) {
+        double want = std::strtod(t.c_str(), nullptr), got = ReadDecimalNumber(t);
+        EXPECT_EQ(std::memcmp(&want, &got, sizeof want), 0) << t; // bit for bit, the sign of zero too
     }
 }
 
