@@ -61,6 +61,103 @@ char16_t Composed(char16_t base, char16_t mark) {
     return 0;
 }
 
+bool HasSoundMark(std::u16string_view text) {
+    for (char16_t c : text)
+        if (c == 0x3099 || c == 0x309A) return true;
+    return false;
+}
+
+bool IsAscii(char16_t c) {
+    return c < 0x80;
+}
+
+bool IsAsciiByte(char c) {
+    return static_cast<unsigned char>(c) < 0x80;
+}
+
+// Appends a run of characters that are not ASCII, in CP932, to out.
+void EncodeRun(std::u16string_view run, std::string& out) {
+    std::u16string composed;
+    if (HasSoundMark(run)) {
+        composed = ComposeKana(run);
+        run = composed;
+    }
+    Converter& conv = Encoder();
+    if (!conv.ok()) {
+        out.append(run.size(), '?');
+        return;
+    }
+    conv.Reset();
+    size_t used = out.size();
+    out.resize(used + run.size() * 2 + 16);
+    char* in = const_cast<char*>(reinterpret_cast<const char*>(run.data()));
+    size_t inLeft = run.size() * sizeof(char16_t);
+    char* dst = out.data() + used;
+    size_t outLeft = out.size() - used;
+    auto grow = [&] {
+        size_t at = static_cast<size_t>(dst - out.data());
+        out.resize(out.size() * 2);
+        dst = out.data() + at;
+        outLeft = out.size() - at;
+    };
+    while (inLeft > 0) {
+        size_t r = iconv(conv.get(), &in, &inLeft, &dst, &outLeft);
+        if (r != static_cast<size_t>(-1)) break;
+        if (errno == E2BIG) {
+            grow();
+            continue;
+        }
+        // Not representable (or a broken surrogate): one "?" for the whole code point.
+        if (outLeft == 0) grow();
+        *dst++ = '?';
+        --outLeft;
+        char16_t first;
+        std::memcpy(&first, in, sizeof first);
+        size_t units = 1;
+        if (first >= 0xD800 && first <= 0xDBFF && inLeft >= 4) {
+            char16_t second;
+            std::memcpy(&second, in + 2, sizeof second);
+            if (second >= 0xDC00 && second <= 0xDFFF) units = 2;
+        }
+        in += units * sizeof(char16_t);
+        inLeft -= units * sizeof(char16_t);
+        conv.Reset();
+    }
+    out.resize(static_cast<size_t>(dst - out.data()));
+}
+
+// Appends the UTF-16 form of CP932 bytes that begin with a byte of 0x80 or more.
+void DecodeRun(std::string_view run, std::u16string& out) {
+    Converter& conv = Decoder();
+    if (!conv.ok()) {
+        for (char c : run)
+            out += IsAsciiByte(c) ? static_cast<char16_t>(c) : u'\uFFFD';
+        return;
+    }
+    conv.Reset();
+    // Every CP932 byte or byte pair gives at most one UTF-16 unit, and so does each
+    // replaced byte, so the output never needs more units than there are bytes.
+    size_t used = out.size();
+    out.resize(used + run.size() + 1);
+    char* in = const_cast<char*>(run.data());
+    size_t inLeft = run.size();
+    char* dst = reinterpret_cast<char*>(out.data() + used);
+    size_t outLeft = (run.size() + 1) * sizeof(char16_t);
+    while (inLeft > 0) {
+        if (iconv(conv.get(), &in, &inLeft, &dst, &outLeft) != static_cast<size_t>(-1)) break;
+        if (outLeft < sizeof(char16_t)) break; // cannot happen, see above
+        // An invalid or truncated sequence: one replacement character for its first byte.
+        const char16_t replacement = u'\uFFFD';
+        std::memcpy(dst, &replacement, sizeof replacement);
+        dst += sizeof(char16_t);
+        outLeft -= sizeof(char16_t);
+        ++in;
+        --inLeft;
+        conv.Reset();
+    }
+    out.resize(static_cast<size_t>(dst - reinterpret_cast<char*>(out.data())) / sizeof(char16_t));
+}
+
 } // namespace
 
 std::u16string ComposeKana(std::u16string_view text) {
@@ -81,83 +178,49 @@ std::u16string ComposeKana(std::u16string_view text) {
     return out;
 }
 
+// ASCII is the same byte in CP932, so only the runs between ASCII characters go
+// through iconv. A kana and its sound mark are both outside ASCII, so they always
+// reach the composition in the same run.
 std::string ToCp932(std::u16string_view text) {
-    std::u16string composed = ComposeKana(text);
     std::string out;
-    Converter& conv = Encoder();
-    if (!conv.ok()) {
-        for (char16_t c : composed) out += c < 0x80 ? static_cast<char>(c) : '?';
-        return out;
+    out.reserve(text.size() + text.size() / 2);
+    size_t i = 0;
+    while (i < text.size()) {
+        size_t ascii = i;
+        while (ascii < text.size() && IsAscii(text[ascii]))
+            ++ascii;
+        for (; i < ascii; ++i)
+            out += static_cast<char>(text[i]);
+        if (i == text.size()) break;
+        while (ascii < text.size() && !IsAscii(text[ascii]))
+            ++ascii;
+        EncodeRun(text.substr(i, ascii - i), out);
+        i = ascii;
     }
-    conv.Reset();
-    out.resize(composed.size() * 2 + 16);
-    char* in = reinterpret_cast<char*>(composed.data());
-    size_t inLeft = composed.size() * sizeof(char16_t);
-    char* dst = out.data();
-    size_t outLeft = out.size();
-    while (inLeft > 0) {
-        size_t r = iconv(conv.get(), &in, &inLeft, &dst, &outLeft);
-        if (r != static_cast<size_t>(-1)) break;
-        if (errno == E2BIG) {
-            size_t used = static_cast<size_t>(dst - out.data());
-            out.resize(out.size() * 2);
-            dst = out.data() + used;
-            outLeft = out.size() - used;
-            continue;
-        }
-        // Not representable (or a broken surrogate): one "?" for the whole code point.
-        if (outLeft == 0) {
-            size_t used = static_cast<size_t>(dst - out.data());
-            out.resize(out.size() * 2);
-            dst = out.data() + used;
-            outLeft = out.size() - used;
-        }
-        *dst++ = '?';
-        --outLeft;
-        char16_t first;
-        std::memcpy(&first, in, sizeof first);
-        size_t units = 1;
-        if (first >= 0xD800 && first <= 0xDBFF && inLeft >= 4) {
-            char16_t second;
-            std::memcpy(&second, in + 2, sizeof second);
-            if (second >= 0xDC00 && second <= 0xDFFF) units = 2;
-        }
-        in += units * sizeof(char16_t);
-        inLeft -= units * sizeof(char16_t);
-        conv.Reset();
-    }
-    out.resize(static_cast<size_t>(dst - out.data()));
     return out;
 }
 
 std::u16string FromCp932(std::string_view bytes) {
     std::u16string out;
-    Converter& conv = Decoder();
-    if (!conv.ok()) {
-        for (char c : bytes) out += static_cast<unsigned char>(c) < 0x80 ? static_cast<char16_t>(c) : u'\uFFFD';
-        return out;
-    }
-    conv.Reset();
-    // Every CP932 byte or byte pair gives at most one UTF-16 unit, and so does each
-    // replaced byte, so the output never needs more units than there are bytes.
-    out.resize(bytes.size() + 1);
-    std::string input(bytes);
-    char* in = input.data();
-    size_t inLeft = input.size();
-    char* dst = reinterpret_cast<char*>(out.data());
-    size_t outLeft = out.size() * sizeof(char16_t);
-    while (inLeft > 0) {
-        if (iconv(conv.get(), &in, &inLeft, &dst, &outLeft) != static_cast<size_t>(-1)) break;
-        if (outLeft < sizeof(char16_t)) break; // cannot happen, see above
-        // An invalid or truncated sequence: one replacement character for its first byte.
-        const char16_t replacement = u'\uFFFD';
-        std::memcpy(dst, &replacement, sizeof replacement);
-        dst += sizeof(char16_t);
-        outLeft -= sizeof(char16_t);
-        ++in;
-        --inLeft;
-        conv.Reset();
-    }
-    out.resize(static_cast<size_t>(dst - reinterpret_cast<char*>(out.data())) / sizeof(char16_t));
+    FromCp932(bytes, out);
     return out;
+}
+
+// A byte below 0x80 is never the first of a pair, so the byte after one always
+// starts a character: a run handed to iconv ends just after such a byte (a second
+// byte of a pair or an ASCII character), and a character is never cut in two.
+void FromCp932(std::string_view bytes, std::u16string& out) {
+    out.clear();
+    out.reserve(bytes.size());
+    size_t i = 0;
+    while (i < bytes.size()) {
+        while (i < bytes.size() && IsAsciiByte(bytes[i]))
+            out += static_cast<char16_t>(bytes[i++]);
+        if (i == bytes.size()) break;
+        size_t end = i + 1;
+        while (end < bytes.size() && !(IsAsciiByte(bytes[end - 1]) && IsAsciiByte(bytes[end])))
+            ++end;
+        DecodeRun(bytes.substr(i, end - i), out);
+        i = end;
+    }
 }

@@ -11,5 +11,7 @@
 std::string ToCp932(std::u16string_view text);
 // CP932 bytes to UTF-16. A byte sequence that is not CP932 becomes U+FFFD.
 std::u16string FromCp932(std::string_view bytes);
+// The same into out (replaced), so a reader of many lines can keep one text.
+void FromCp932(std::string_view bytes, std::u16string& out);
 // Replaces each kana + combining (semi-)voiced sound mark pair by its precomposed kana.
 std::u16string ComposeKana(std::u16string_view text);

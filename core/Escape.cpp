@@ -22,8 +22,18 @@ int HexDigit(char16_t c) {
 
 std::u16string EscapeText(std::u16string_view text) {
     std::u16string out;
-    out.reserve(text.size());
-    for (char16_t c : text) {
+    AppendEscaped(text, out);
+    return out;
+}
+
+void AppendEscaped(std::u16string_view text, std::u16string& out) {
+    out.reserve(out.size() + text.size());
+    size_t from = 0; // characters from here on are taken as they are
+    for (size_t i = 0; i < text.size(); ++i) {
+        char16_t c = text[i];
+        if (c >= 32 && c != u'\\' && c != u'"' && c != u'\'') continue;
+        out.append(text.substr(from, i - from));
+        from = i + 1;
         switch (c) {
         case u'\\':
             out += u"\\\\";
@@ -44,13 +54,10 @@ std::u16string EscapeText(std::u16string_view text) {
             out += u"\\r";
             break;
         default:
-            if (c < 32)
-                out += FormatText("\\x%04x", static_cast<unsigned>(c));
-            else
-                out += c;
+            out += FormatText("\\x%04x", static_cast<unsigned>(c));
         }
     }
-    return out;
+    out.append(text.substr(from));
 }
 
 int UnescapeText(std::u16string_view text, std::u16string& out) {

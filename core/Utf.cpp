@@ -7,32 +7,41 @@
 
 std::string ToUtf8(std::u16string_view text) {
     std::string out;
-    out.reserve(text.size());
+    AppendUtf8(text, out);
+    return out;
+}
+
+void AppendUtf8(std::u16string_view text, std::string& out) {
+    size_t from = out.size();
+    out.resize(from + text.size() * 3); // the longest form of one UTF-16 unit
+    char* dst = out.data() + from;
     for (size_t i = 0; i < text.size(); ++i) {
         char32_t c = text[i];
+        if (c < 0x80) {
+            *dst++ = static_cast<char>(c);
+            continue;
+        }
         if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
             c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
             ++i;
         } else if (c >= 0xD800 && c <= 0xDFFF) {
             c = 0xFFFD; // a lone surrogate has no UTF-8 form
         }
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0x800) {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
+        if (c < 0x800) {
+            *dst++ = static_cast<char>(0xC0 | (c >> 6));
+            *dst++ = static_cast<char>(0x80 | (c & 0x3F));
         } else if (c < 0x10000) {
-            out += static_cast<char>(0xE0 | (c >> 12));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (c >> 18));
-            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
+            *dst++ = static_cast<char>(0xE0 | (c >> 12));
+            *dst++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            *dst++ = static_cast<char>(0x80 | (c & 0x3F));
+        } else { // four bytes from two units
+            *dst++ = static_cast<char>(0xF0 | (c >> 18));
+            *dst++ = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+            *dst++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            *dst++ = static_cast<char>(0x80 | (c & 0x3F));
         }
     }
-    return out;
+    out.resize(static_cast<size_t>(dst - out.data()));
 }
 
 namespace {
@@ -54,6 +63,11 @@ std::u16string FromUtf8(std::string_view text) {
     size_t i = 0;
     while (i < text.size()) {
         auto b = static_cast<unsigned char>(text[i]);
+        if (b < 0x80) { // the usual case, taken without the sequence checks
+            out += static_cast<char16_t>(b);
+            ++i;
+            continue;
+        }
         int len = SequenceLength(b);
         if (len == 0 || i + len > text.size()) {
             out += u'\uFFFD';

@@ -6,6 +6,8 @@
 #include <string_view>
 
 std::string ToUtf8(std::u16string_view text);
+// The same appended to out.
+void AppendUtf8(std::u16string_view text, std::string& out);
 // Malformed bytes become U+FFFD.
 std::u16string FromUtf8(std::string_view text);
 

@@ -31,16 +31,20 @@ std::u16string_view Part(const OptText& text, size_t from, size_t length) {
 // file would no longer read back line for line: a tab becomes a blank and line
 // breaks are dropped (as the memo of Ver.1 and Ver.2 loses them).
 void AppendPlain(std::u16string& line, std::u16string_view text) {
-    for (char16_t c : text) {
-        if (c == kFieldSeparator)
-            line += u' ';
-        else if (c != u'\r' && c != u'\n')
-            line += c;
+    size_t from = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        char16_t c = text[i];
+        if (c != kFieldSeparator && c != u'\r' && c != u'\n') continue;
+        line.append(text.substr(from, i - from));
+        if (c == kFieldSeparator) line += u' ';
+        from = i + 1;
     }
+    line.append(text.substr(from));
 }
 
-void AppendFields(std::u16string& line, std::initializer_list<std::u16string_view> fields) {
-    bool first = line.empty();
+// Fields joined by tabs; the first field of the line (beginning at lineStart) has none before it.
+void AppendFields(std::u16string& line, size_t lineStart, std::initializer_list<std::u16string_view> fields) {
+    bool first = line.size() == lineStart;
     for (std::u16string_view field : fields) {
         if (!first) line += kFieldSeparator;
         first = false;
@@ -85,16 +89,26 @@ void ReadVer2(const std::vector<std::u16string_view>& f, ActionRecord& record) {
     ReadPlainTail(f, 5, record);
 }
 
+// Sets the field to the text, using the room the field already has.
+void Set(OptText& field, std::u16string_view text) {
+    if (field)
+        field->assign(text);
+    else
+        field.emplace(text);
+}
+
+// Every field but LastUpdate is set, so the record of the previous line is reused as it is.
 void ReadVer3(const std::vector<std::u16string_view>& f, ActionRecord& record) {
-    record[ActId] = std::u16string(f[0]);
-    record[StaDateTime] = std::u16string(f[2]);
-    record[EndDateTime] = std::u16string(f[3]);
+    Set(record[ActId], f[0]);
+    record[LastUpdate].reset();
+    Set(record[StaDateTime], f[2]);
+    Set(record[EndDateTime], f[3]);
     record[Latitude] = ReadCoordinateField(f[4]);
     record[Longitude] = ReadCoordinateField(FieldAt(f, 5));
     for (int field : {Subject, Place, Category1, Category2})
-        record[field] = std::u16string(FieldAt(f, static_cast<size_t>(field)));
+        Set(record[field], FieldAt(f, static_cast<size_t>(field)));
     record[Memo] = UnquoteMemo(FieldAt(f, 10));
-    record[ExtItems] = std::u16string(FieldAt(f, 11));
+    Set(record[ExtItems], FieldAt(f, 11));
 }
 
 } // namespace
@@ -134,6 +148,12 @@ std::u16string Ver3HeaderLine() {
 
 std::vector<std::u16string_view> SplitExchangeLine(std::u16string_view line, size_t maxFields) {
     std::vector<std::u16string_view> fields;
+    SplitExchangeLine(line, maxFields, fields);
+    return fields;
+}
+
+void SplitExchangeLine(std::u16string_view line, size_t maxFields, std::vector<std::u16string_view>& fields) {
+    fields.clear();
     size_t from = 0;
     while (fields.size() < maxFields) {
         size_t tab = line.find(kFieldSeparator, from);
@@ -144,19 +164,21 @@ std::vector<std::u16string_view> SplitExchangeLine(std::u16string_view line, siz
         fields.push_back(line.substr(from, tab - from));
         from = tab + 1;
     }
-    return fields;
 }
 
 LineCheck ParseExchangeLine(ExchangeLayout layout, std::u16string_view line, ActionRecord& record) {
-    std::vector<std::u16string_view> fields = SplitExchangeLine(line, LayoutFieldCount(layout));
+    thread_local std::vector<std::u16string_view> fields; // kept from line to line
+    SplitExchangeLine(line, LayoutFieldCount(layout), fields);
     if (fields.size() < LayoutMinimumFields(layout)) return Fault(LineFault::TooFewFields, 0);
-    record = ActionRecord{};
-    if (layout == ExchangeLayout::Ver1)
-        ReadVer1(fields, record);
-    else if (layout == ExchangeLayout::Ver2)
-        ReadVer2(fields, record);
-    else
+    if (layout == ExchangeLayout::Ver3) {
         ReadVer3(fields, record);
+    } else {
+        record = ActionRecord{};
+        if (layout == ExchangeLayout::Ver1)
+            ReadVer1(fields, record);
+        else
+            ReadVer2(fields, record);
+    }
     if (int code = ValidateActionPeriod(record)) return Fault(LineFault::BadPeriod, code);
     if (LayoutHasIdentifiers(layout)) {
         if (int code = CheckActionId(*record[ActId])) return Fault(LineFault::BadIdentifier, code);
@@ -182,23 +204,33 @@ std::u16string LineFaultMessage(long long lineNumber, const LineCheck& check) {
 std::u16string FormatExchangeLine(ExchangeLayout layout, const ActionRecord& r) {
     std::u16string line;
     line.reserve(160);
+    AppendExchangeLine(layout, r, line);
+    return line;
+}
+
+void AppendExchangeLine(ExchangeLayout layout, const ActionRecord& r, std::u16string& line) {
+    const size_t start = line.size();
+    line.reserve(start + 160);
     if (layout == ExchangeLayout::Ver3) {
-        AppendFields(line, {TextOf(r[ActId]), TextOf(r[LastUpdate]), TextOf(r[StaDateTime]), TextOf(r[EndDateTime]),
-                            TextOf(r[Latitude]), TextOf(r[Longitude]), TextOf(r[Subject]), TextOf(r[Place]),
-                            TextOf(r[Category1]), TextOf(r[Category2])});
+        AppendFields(line, start,
+                     {TextOf(r[ActId]), TextOf(r[LastUpdate]), TextOf(r[StaDateTime]), TextOf(r[EndDateTime]),
+                      TextOf(r[Latitude]), TextOf(r[Longitude]), TextOf(r[Subject]), TextOf(r[Place]),
+                      TextOf(r[Category1]), TextOf(r[Category2])});
         line += kFieldSeparator;
-        line += QuoteMemo(r[Memo]); // escaped: holds no tab or line break
+        line += u'"'; // the memo escaped: it holds no tab or line break
+        AppendEscaped(TextOf(r[Memo]), line);
+        line += u'"';
         line += kFieldSeparator;
         AppendPlain(line, TextOf(r[ExtItems]));
-        return line;
+        return;
     }
     // Ver.1 keeps hh:mm of each time, Ver.2 hh:mm:ss and the identifier in front.
     size_t timeLength = layout == ExchangeLayout::Ver1 ? 5 : 8;
-    if (layout == ExchangeLayout::Ver2) AppendFields(line, {TextOf(r[ActId])});
-    AppendFields(line, {Part(r[StaDateTime], 0, 10), Part(r[StaDateTime], 11, timeLength), Part(r[EndDateTime], 0, 10),
-                        Part(r[EndDateTime], 11, timeLength), TextOf(r[Place]), TextOf(r[Category1]),
-                        TextOf(r[Category2]), TextOf(r[Memo])});
-    return line;
+    if (layout == ExchangeLayout::Ver2) AppendFields(line, start, {TextOf(r[ActId])});
+    AppendFields(line, start,
+                 {Part(r[StaDateTime], 0, 10), Part(r[StaDateTime], 11, timeLength), Part(r[EndDateTime], 0, 10),
+                  Part(r[EndDateTime], 11, timeLength), TextOf(r[Place]), TextOf(r[Category1]), TextOf(r[Category2]),
+                  TextOf(r[Memo])});
 }
 
 std::u16string QuoteMemo(const OptText& memo) {
@@ -230,6 +262,7 @@ OptText ReadCoordinateField(std::u16string_view field) {
         at = fracEnd;
     }
     if (!digits) return std::nullopt;
+    const size_t fracOrEnd = at; // where an exponent would begin
     // An exponent counts only when digits follow it.
     if (at < field.size() && (field[at] == u'e' || field[at] == u'E')) {
         size_t sign = at + 1 < field.size() && (field[at + 1] == u'+' || field[at + 1] == u'-') ? at + 2 : at + 1;
@@ -237,7 +270,9 @@ OptText ReadCoordinateField(std::u16string_view field) {
         if (expEnd > sign) at = expEnd;
     }
     std::u16string number(field.substr(begin, at - begin));
-    // A value beyond the range of a double is no position.
-    if (!std::isfinite(std::strtod(ToUtf8(number).c_str(), nullptr))) return std::nullopt;
+    // A value beyond the range of a double is no position. Without an exponent that
+    // takes more than 300 digits before the point, so usual values need no reading.
+    bool surelyFinite = at == fracOrEnd && intEnd - begin <= 300;
+    if (!surelyFinite && !std::isfinite(std::strtod(ToUtf8(number).c_str(), nullptr))) return std::nullopt;
     return number;
 }

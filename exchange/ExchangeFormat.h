@@ -27,6 +27,8 @@ std::u16string Ver3HeaderLine();
 // Cuts the line at tabs from the left into at most maxFields fields; the last field
 // ends at the next tab and anything after it is dropped.
 std::vector<std::u16string_view> SplitExchangeLine(std::u16string_view line, size_t maxFields);
+// The same into fields (replaced).
+void SplitExchangeLine(std::u16string_view line, size_t maxFields, std::vector<std::u16string_view>& fields);
 
 // Why a line was refused, with the code the message shows.
 enum class LineFault { None, TooFewFields, BadPeriod, BadIdentifier };
@@ -45,6 +47,8 @@ std::u16string LineFaultMessage(long long lineNumber, const LineCheck& check);
 
 // The line the layout writes for the action (without line end).
 std::u16string FormatExchangeLine(ExchangeLayout layout, const ActionRecord& record);
+// The same appended to line.
+void AppendExchangeLine(ExchangeLayout layout, const ActionRecord& record, std::u16string& line);
 
 // The Ver.3 memo field: a double quote, the escaped memo, a double quote.
 std::u16string QuoteMemo(const OptText& memo);

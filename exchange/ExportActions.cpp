@@ -43,8 +43,12 @@ public:
     // the same bytes as line by line, without the cost of a conversion per line.
     bool Write(std::u16string_view line) {
         pending_ += line;
-        pending_ += u"\r\n";
-        return pending_.size() < kChunk || Flush();
+        return EndLine();
+    }
+    // The action's line is made right in the buffer.
+    bool WriteAction(ExchangeLayout layout, const ActionRecord& record) {
+        AppendExchangeLine(layout, record, pending_);
+        return EndLine();
     }
 
     // Buffered lines reach the file only here; a full disk often shows first now.
@@ -58,6 +62,11 @@ public:
 
 private:
     static constexpr size_t kChunk = 32768;
+
+    bool EndLine() {
+        pending_ += u"\r\n";
+        return pending_.size() < kChunk || Flush();
+    }
 
     bool Flush() {
         std::string bytes = ToCp932(pending_);
@@ -122,7 +131,7 @@ long long ExportActions(const ExchangeTarget& target, std::u16string_view fileNa
         if (hr != S_OK) {
             TellReadFailure(target, row, hr);
             result = -1;
-        } else if (!file.Write(FormatExchangeLine(layout, record))) {
+        } else if (!file.WriteAction(layout, record)) {
             result = -1;
         }
     }

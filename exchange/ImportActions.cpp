@@ -10,6 +10,7 @@
 #include "exchange/ImportIdentifiers.h"
 #include "exchange/PendingRows.h"
 #include "store/ActionIndex.h"
+#include "store/BulkInsert.h"
 #include "store/DataFileTables.h"
 #include "store/UserDataTable.h"
 
@@ -103,18 +104,36 @@ void TellWriteFailure(const ExchangeTarget& target, ImportMode mode, HRESULT hr)
     ShowMessage(target.owner, FormatText(format, static_cast<unsigned>(hr)), kStopCaption, MB_OK | MB_ICONSTOP);
 }
 
+// What the rows of one import are written with.
+struct RowWriter {
+    explicit RowWriter(const ExchangeTarget& target)
+        : target(target), taken(target.table), ids(taken), insert(target.table) {}
+    const ExchangeTarget& target;
+    TakenIdentifiers taken;
+    ImportIdentifiers ids;
+    ActionBulkInsert insert;
+    ActionTexts texts;
+};
+
+HRESULT InsertRow(RowWriter& writer) {
+    HRESULT hr = writer.insert.Insert(writer.texts);
+    if (SUCCEEDED(hr)) writer.taken.Written(writer.texts.text[ActionField::ActId]);
+    return hr;
+}
+
 // Add mode: a new identifier for every row; the file's identifier is not used.
-int AddRow(const ExchangeTarget& target, ImportIdentifiers& ids, ActionRecord& record) {
-    std::optional<std::u16string> id = ids.Next();
+int AddRow(RowWriter& writer) {
+    std::optional<std::u16string> id = writer.ids.Next();
     if (!id) {
-        ShowMessage(target.owner, u"ユニークキーの生成に失敗しました。\nインポートを中止します。", kStopCaption,
+        ShowMessage(writer.target.owner, u"ユニークキーの生成に失敗しました。\nインポートを中止します。", kStopCaption,
                     MB_OKCANCEL | MB_ICONSTOP);
         return ImportResult::NoUniqueKey;
     }
-    record[ActionField::ActId] = std::move(*id);
-    HRESULT hr = target.table.InsertAction(record);
+    writer.texts.text[ActionField::ActId] = *id;
+    writer.texts.present[ActionField::ActId] = true;
+    HRESULT hr = InsertRow(writer);
     if (FAILED(hr)) {
-        TellWriteFailure(target, ImportMode::Add, hr);
+        TellWriteFailure(writer.target, ImportMode::Add, hr);
         return ImportResult::WriteFailed;
     }
     return ImportResult::Done;
@@ -123,25 +142,29 @@ int AddRow(const ExchangeTarget& target, ImportIdentifiers& ids, ActionRecord& r
 // Replace mode: the action with the row's identifier is rewritten, or the row is
 // inserted under that identifier when there is none. The identifier is a bound
 // parameter, so whatever characters it holds it is only data.
-int ReplaceRow(const ExchangeTarget& target, ActionRecord& record) {
-    int taken = ActionIdTaken(target.table, *record[ActionField::ActId]);
-    HRESULT hr = taken < 0    ? E_FAIL
-                 : taken == 0 ? target.table.InsertAction(record)
-                              : target.table.UpdateAction(record);
+int ReplaceRow(RowWriter& writer, const PendingRows& rows, size_t at) {
+    std::u16string id(writer.texts.text[ActionField::ActId]);
+    int taken = writer.taken.Taken(id);
+    HRESULT hr = E_FAIL;
+    if (taken == 0) {
+        hr = InsertRow(writer);
+    } else if (taken > 0) {
+        ActionRecord record = rows.At(at);
+        hr = writer.target.table.UpdateAction(record);
+    }
     if (FAILED(hr)) {
-        TellWriteFailure(target, ImportMode::Replace, hr);
+        TellWriteFailure(writer.target, ImportMode::Replace, hr);
         return ImportResult::WriteFailed;
     }
     return ImportResult::Done;
 }
 
-int WriteRow(const ExchangeTarget& target, ImportIdentifiers& ids, const PendingRows& rows, size_t at,
-             ImportMode mode) {
+int WriteRow(RowWriter& writer, const PendingRows& rows, size_t at, ImportMode mode) {
     try {
-        ActionRecord record = rows.At(at);
-        return mode == ImportMode::Add ? AddRow(target, ids, record) : ReplaceRow(target, record);
+        rows.ViewAt(at, writer.texts);
+        return mode == ImportMode::Add ? AddRow(writer) : ReplaceRow(writer, rows, at);
     } catch (const std::bad_alloc&) {
-        TellWriteFailure(target, mode, E_OUTOFMEMORY);
+        TellWriteFailure(writer.target, mode, E_OUTOFMEMORY);
         return ImportResult::WriteFailed;
     }
 }
@@ -155,11 +178,11 @@ int WriteAllRows(const ExchangeTarget& target, const PendingRows& rows, ImportMo
     }
     ProgressSink& progress = CurrentProgress();
     progress.Start(u"インポート", static_cast<std::int64_t>(rows.size()));
-    ImportIdentifiers ids(target.table);
+    RowWriter writer(target);
     int result = ImportResult::Done;
     for (size_t i = 0; i < rows.size() && result == ImportResult::Done; ++i) {
         if (i % kProgressRows == 0) progress.Step(static_cast<std::int64_t>(i));
-        result = WriteRow(target, ids, rows, i, mode);
+        result = WriteRow(writer, rows, i, mode);
         if (result == ImportResult::Done && (i + 1) % batchRows == 0 && FAILED(hr = batch.Next())) {
             TellWriteFailure(target, mode, hr);
             result = ImportResult::WriteFailed;

@@ -12,6 +12,7 @@
 namespace {
 
 const char kExists[] = "select 1 from t_UserData where f_nchActId = ? limit 1";
+const char kAny[] = "select 1 from t_UserData limit 1";
 // Far more identifiers than any file holds: a walk that long means the table is unusable.
 constexpr long long kMaxWalk = 100'000'000;
 
@@ -48,6 +49,23 @@ int ActionIdTaken(UserDataTable& table, const std::u16string& id) {
     return rc == SQLITE_DONE ? 0 : -1;
 }
 
+TakenIdentifiers::TakenIdentifiers(UserDataTable& table) : table_(table) {
+    HRESULT hr;
+    sqlite3_stmt* stmt = table.Cached(kAny, hr);
+    if (!stmt) return;
+    startedEmpty_ = sqlite3_step(stmt) == SQLITE_DONE;
+    sqlite3_reset(stmt);
+}
+
+int TakenIdentifiers::Taken(const std::u16string& id) {
+    if (startedEmpty_ && !written_.contains(std::hash<std::u16string>{}(id))) return 0;
+    return ActionIdTaken(table_, id);
+}
+
+void TakenIdentifiers::Written(std::u16string_view id) {
+    if (startedEmpty_) written_.insert(std::hash<std::u16string_view>{}(id));
+}
+
 std::optional<std::u16string> ImportIdentifiers::Next() {
     std::optional<std::u16string> drawn = MakeActionId();
     if (!drawn) return std::nullopt;
@@ -55,7 +73,7 @@ std::optional<std::u16string> ImportIdentifiers::Next() {
     // A draw later than everything given so far may be free; earlier ones are not
     // tried, the walk has passed them.
     if (last_.empty() || *drawn > last_) {
-        int taken = ActionIdTaken(table_, *drawn);
+        int taken = taken_.Taken(*drawn);
         if (taken < 0) return std::nullopt;
         if (taken == 0) return last_ = *drawn;
         id = *drawn;
@@ -63,7 +81,7 @@ std::optional<std::u16string> ImportIdentifiers::Next() {
     for (long long step = 0; step < kMaxWalk; ++step) {
         id = FollowingActionId(id);
         if (id.empty()) return std::nullopt;
-        int taken = ActionIdTaken(table_, id);
+        int taken = taken_.Taken(id);
         if (taken < 0) return std::nullopt;
         if (taken == 0) return last_ = id;
     }

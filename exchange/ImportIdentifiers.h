@@ -6,20 +6,41 @@
 // a second, where fifty random draws per row would be spent once a second is full.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <unordered_set>
 
 class UserDataTable;
 
+// Whether an identifier is in the table, for the rows of one import. When the table
+// held no action as the import began, only identifiers the import itself wrote can
+// be there: those are remembered by a hash, and only an identifier whose hash is
+// among them is looked up. Otherwise every question is a lookup.
+class TakenIdentifiers {
+public:
+    explicit TakenIdentifiers(UserDataTable& table);
+    // 1 when a row of the table has the identifier, 0 when none has, -1 when the lookup failed.
+    int Taken(const std::u16string& id);
+    // Tells that a row with the identifier was written.
+    void Written(std::u16string_view id);
+
+private:
+    UserDataTable& table_;
+    bool startedEmpty_ = false;
+    std::unordered_set<std::uint64_t> written_;
+};
+
 class ImportIdentifiers {
 public:
-    explicit ImportIdentifiers(UserDataTable& table) : table_(table) {}
+    ImportIdentifiers(TakenIdentifiers& taken) : taken_(taken) {}
     // An identifier not in the table; nothing when the table cannot be read or the
     // clock gives no identifier.
     std::optional<std::u16string> Next();
 
 private:
-    UserDataTable& table_;
+    TakenIdentifiers& taken_;
     std::u16string last_; // the last identifier given, empty before the first
 };
 

@@ -8,6 +8,7 @@
 
 #include <sqlite3.h>
 
+#include <array>
 #include <charconv>
 
 namespace {
@@ -33,6 +34,44 @@ OptText FloatText(sqlite3_stmt* stmt, int column) {
     return std::u16string(buffer, end);
 }
 
+// A text column read as it is stored (UTF-8, the engine's own form) when it is all
+// ASCII, which is widened unit by unit; any other text is left to the engine's own
+// conversion, so the texts are exactly those a lookup would give.
+// The text goes into the record's own string, so its room is used again row by row.
+void ReadTextColumn(sqlite3_stmt* stmt, int column, ColumnKind kind, OptText& out) {
+    const auto* bytes = sqlite3_column_text(stmt, column);
+    if (!bytes) { // NULL, or memory ran out
+        out = ColumnText(stmt, column, kind);
+        return;
+    }
+    auto size = static_cast<size_t>(sqlite3_column_bytes(stmt, column));
+    for (size_t i = 0; i < size; ++i) {
+        if (bytes[i] >= 0x80) {
+            out = ColumnText(stmt, column, kind);
+            return;
+        }
+    }
+    if (!out) out.emplace();
+    std::u16string& text = *out;
+    text.resize(size);
+    for (size_t i = 0; i < size; ++i)
+        text[i] = bytes[i];
+    if (kind == ColumnKind::Timestamp) { // stored "YYYY-MM-DD HH:MM:SS", shown "yyyy/mm/dd hh:mm:ss"
+        for (size_t i = 1; i < text.size() && i < 10; ++i)
+            if (text[i] == u'-') text[i] = u'/';
+    }
+}
+
+// The same text, the index's in UTF-16 and the scan's in UTF-8.
+bool SameId(std::u16string_view id, const char* scanned) {
+    size_t i = 0;
+    for (; i < id.size(); ++i) {
+        if (id[i] >= 0x80) return ToUtf8(id) == scanned;
+        if (scanned[i] != static_cast<char>(id[i])) return false;
+    }
+    return scanned[i] == '\0';
+}
+
 } // namespace
 
 IndexedActions::IndexedActions(UserDataTable& table, const ActionIndex& index, std::u16string_view searchCondition)
@@ -51,20 +90,30 @@ void IndexedActions::StopScan() {
 }
 
 bool IndexedActions::ReadFromScan(ActionRecord& record) {
+    static const std::array<ColumnKind, ActionField::Count> kKinds = [] {
+        std::array<ColumnKind, ActionField::Count> kinds{};
+        for (int f = 0; f < ActionField::Count; ++f)
+            kinds[static_cast<size_t>(f)] = TableBase::KindOf(kUserDataColumns[f]);
+        return kinds;
+    }();
     if (!scan_) return false;
     if (sqlite3_step(scan_) != SQLITE_ROW) {
         StopScan();
         return false;
     }
-    std::u16string id = index_.IdAt(position_);
     const char* scanned = reinterpret_cast<const char*>(sqlite3_column_text(scan_, ActionField::ActId));
-    if (!scanned || ToUtf8(id) != scanned) {
+    if (!scanned || !SameId(index_.IdAt(position_), scanned)) {
         StopScan(); // out of step with the index: it was not built from this table state
         return false;
     }
     for (int f = 0; f < ActionField::Count; ++f) {
-        ColumnKind kind = TableBase::KindOf(kUserDataColumns[f]);
-        record[f] = kind == ColumnKind::Float ? FloatText(scan_, f) : ColumnText(scan_, f, kind);
+        ColumnKind kind = kKinds[f];
+        if (kind == ColumnKind::Float)
+            record[f] = FloatText(scan_, f);
+        else if (kind == ColumnKind::Int)
+            record[f] = ColumnText(scan_, f, kind);
+        else
+            ReadTextColumn(scan_, f, kind, record[f]);
     }
     return true;
 }

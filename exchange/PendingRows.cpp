@@ -27,3 +27,19 @@ ActionRecord PendingRows::At(size_t position) const {
     }
     return record;
 }
+
+void PendingRows::ViewAt(size_t position, ActionTexts& texts) const {
+    const Row& row = rows_[position];
+    std::u16string_view all = row.texts;
+    size_t from = 0;
+    for (size_t f = 0; f < ActionField::Count; ++f) {
+        std::uint32_t length = row.lengths[f];
+        texts.present[f] = length != kAbsent;
+        if (length == kAbsent) {
+            texts.text[f] = {};
+            continue;
+        }
+        texts.text[f] = all.substr(from, length);
+        from += length;
+    }
+}

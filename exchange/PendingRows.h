@@ -5,6 +5,7 @@
 #pragma once
 
 #include "core/ActionRecord.h"
+#include "store/BulkInsert.h"
 
 #include <array>
 #include <cstdint>
@@ -18,6 +19,8 @@ public:
     bool empty() const { return rows_.empty(); }
     // The row at position as a record again.
     ActionRecord At(size_t position) const;
+    // The row at position as views of the held text (valid while the row is held).
+    void ViewAt(size_t position, ActionTexts& texts) const;
     void Clear() { rows_.clear(); }
 
 private:

@@ -245,8 +245,12 @@ HRESULT UserDataTable::DeleteAction(std::u16string_view id) {
 }
 
 void UserDataTable::RaiseLongest(const ActionRecord& record) {
+    NoteActionLength(*record[ActionField::StaDateTime], *record[ActionField::EndDateTime]);
+}
+
+void UserDataTable::NoteActionLength(std::u16string_view start, std::u16string_view end) {
     if (!longestKnown_) return; // counted with the rest when first asked for
-    long long length = ActionLengthSeconds(*record[ActionField::StaDateTime], *record[ActionField::EndDateTime]);
+    long long length = ActionLengthSeconds(start, end);
     if (length > longestActionSeconds_) longestActionSeconds_ = length;
 }
 

@@ -43,6 +43,8 @@ public:
     long long LongestActionSeconds();
     // Recomputed on first use and by this call (after bulk changes made outside).
     HRESULT RecomputeLongestAction();
+    // Raises the longest action by one written outside InsertAction/UpdateAction.
+    void NoteActionLength(std::u16string_view start, std::u16string_view end);
 
 private:
     void RaiseLongest(const ActionRecord& record);

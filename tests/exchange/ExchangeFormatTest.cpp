@@ -1,9 +1,14 @@
 // Lines of the three exchange layouts: splitting, reading with its checks, writing.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <cstring>
+
+#include "core/Random.h"
 #include "core/Utf.h"
 #include "exchange/ExchangeFormat.h"
 #include "exchange/ImportIdentifiers.h"
+#include "store/BulkInsert.h"
 
 using namespace ActionField;
 
@@ -250,6 +255,12 @@ TEST(ExchangeWrite, EachLayoutWritesItsFields) {
     EXPECT_EQ(FormatExchangeLine(ExchangeLayout::Ver3, r),
               u"ID2010111409050307\t2010/11/15 08:00:00\t2010/11/14 09:05:30\t2010/11/14 24:00:00\t35.500000\t\t件名\t"
               u"場所\tc1\t\t\"a\\r\\nb\"\t");
+    // An export appends line after line to one buffer: each line starts without a tab.
+    for (ExchangeLayout layout : {ExchangeLayout::Ver1, ExchangeLayout::Ver2, ExchangeLayout::Ver3}) {
+        std::u16string buffer = u"before\r\n";
+        AppendExchangeLine(layout, r, buffer);
+        EXPECT_EQ(buffer, u"before\r\n" + FormatExchangeLine(layout, r));
+    }
     EXPECT_EQ(Ver3HeaderLine(), u"ActId\tLastUpdate\tStaDateTime\tEndDateTime\tLatitude\tLongitude\tSubject\tPlace\t"
                                 u"Category1\tCategory2\tMemo\tExtItems");
 }
@@ -276,6 +287,36 @@ TEST(ExchangeWrite, PlainFieldsCannotBreakTheLine) {
         } else {
             EXPECT_EQ(back[Memo], u"m n");
         }
+    }
+}
+
+TEST(BulkInsertNumbers, ReadAsStrtodReadsThem) {
+    std::vector<std::string> texts = {"35.5",
+                                      "-0",
+                                      "0",
+                                      "+3.25",
+                                      ".5",
+                                      "5.",
+                                      "-.125",
+                                      "139.999999999999",
+                                      "999999999999999",
+                                      "1234567890123456",
+                                      "0.000000000000001",
+                                      "1.7976931348623157",
+                                      "90.000001",
+                                      "-179.123456",
+                                      "1e3",
+                                      "12a",
+                                      ""};
+    SeedRandom(3);
+    for (int i = 0; i < 20000; ++i) { // random coordinates with up to nine decimals
+        std::string t = std::to_string(NextRandom() % 360 - 180) + "." +
+                        std::to_string(static_cast<long long>(NextRandom()) * 32768 + NextRandom());
+        texts.push_back(t);
+    }
+    for (const std::string& t : texts) {
+        double want = std::strtod(t.c_str(), nullptr), got = ReadDecimalNumber(t);
+        EXPECT_EQ(std::memcmp(&want, &got, sizeof want), 0) << t; // bit for bit, the sign of zero too
     }
 }
 

@@ -12,6 +12,8 @@
 #include "exchange/ImportActions.h"
 #include "exchange/IndexedActions.h"
 
+#include <sqlite3.h>
+
 #include <filesystem>
 
 using namespace ActionField;
@@ -392,6 +394,55 @@ TEST_F(ImportTest, ProgressAndBatchesCoverEveryRow) {
     EXPECT_EQ(progress.steps, (std::vector<std::int64_t>{1000, 2000, 0, 1000, 2000}));
     EXPECT_EQ(progress.finishes, 2);
     EXPECT_EQ(Value("select count(distinct f_nchActId) from t_UserData"), "2345");
+}
+
+// Into an empty data file the rows go through the bulk insert and identifiers are
+// answered from what the import wrote: a repeated identifier must still replace
+// its first row, and the rows must be stored as a single insert stores them.
+TEST_F(ImportTest, IntoAnEmptyFileRowsAreStoredAsSingleInsertsWouldStoreThem) {
+    EXPECT_EQ(Table().LongestActionSeconds(), 0);
+    std::u16string subject(100, u'a');
+    subject += u"bc"; // beyond the column's 100 units: cut
+    std::string line1 = "ID2010111409050301\t\t2010/11/14 09:00:00\t2010/11/14 12:00:00\t35.5\tabc\t" +
+                        ToUtf8(subject) + "\t場所\tc1\tc2\t\"m\\tx\"\text\r\n";
+    std::string line2 = "ID2010111409050302\t\t2010/11/14 08:00:00\t2010/11/14 08:30:00\t-1e2\t139\tb\r\n";
+    std::string line3 = "ID2010111409050301\t\t2010/11/14 10:00:00\t2010/11/14 11:00:00\t\t\tagain\r\n";
+    std::string path = dir.file("empty.csv");
+    TempDir::WriteBytes(path, Cp(("h\r\n" + line1 + line2).c_str()));
+    ASSERT_EQ(ImportActions(Target(), FromUtf8(path), ExchangeLayout::Ver3, ImportMode::Replace), ImportResult::Done);
+    EXPECT_EQ(Rows(), 2);
+    EXPECT_EQ(Table().LongestActionSeconds(), 3 * 3600);
+    ActionRecord r;
+    ASSERT_EQ(Table().ReadActionById(u"ID2010111409050301", r), S_OK);
+    EXPECT_EQ(r[LastUpdate], u"2010/11/14 09:05:03");
+    EXPECT_EQ(r[Latitude], u"35.500000");
+    EXPECT_EQ(r[Longitude], std::nullopt);
+    EXPECT_EQ(r[Subject], std::u16string(100, u'a'));
+    EXPECT_EQ(r[Memo], u"m\tx");
+    EXPECT_EQ(r[ExtItems], u"ext");
+    EXPECT_EQ(Value("select typeof(f_fltLatitude) || ' ' || f_dtLastUpdate from t_UserData limit 1"),
+              "real 2010-11-14 09:05:03");
+    ASSERT_EQ(Table().ReadActionById(u"ID2010111409050302", r), S_OK);
+    EXPECT_EQ(r[Latitude], u"-100.000000");
+    EXPECT_EQ(r[Place], u"");
+    EXPECT_EQ(r[Memo], u""); // no memo field: an empty memo, as a single insert stores it
+
+    // A second import into a file that now has rows, repeating the first identifier,
+    // and a file that repeats one identifier into an empty file: the later line wins.
+    TempDir::WriteBytes(path, Cp(("h\r\n" + line3).c_str()));
+    ASSERT_EQ(ImportActions(Target(), FromUtf8(path), ExchangeLayout::Ver3, ImportMode::Replace), ImportResult::Done);
+    EXPECT_EQ(Rows(), 2);
+    ASSERT_EQ(Table().ReadActionById(u"ID2010111409050301", r), S_OK);
+    EXPECT_EQ(r[Subject], u"again");
+    ASSERT_EQ(sqlite3_exec(OpenTables()->db, "delete from t_UserData", nullptr, nullptr, nullptr), SQLITE_OK);
+    TempDir::WriteBytes(path, Cp(("h\r\n" + line1 + line2 + line3).c_str()));
+    ASSERT_EQ(ImportActions(Target(), FromUtf8(path), ExchangeLayout::Ver3, ImportMode::Replace), ImportResult::Done);
+    EXPECT_EQ(Rows(), 2);
+    ASSERT_EQ(Table().ReadActionById(u"ID2010111409050301", r), S_OK);
+    EXPECT_EQ(r[Subject], u"again");
+    EXPECT_EQ(r[StaDateTime], u"2010/11/14 10:00:00");
+    EXPECT_EQ(index.count(), 2);
+    EXPECT_EQ(messages.count(), 0u);
 }
 
 TEST_F(ImportTest, AHundredThousandLinesAddedWithUniqueIdentifiers) {

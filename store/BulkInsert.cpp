@@ -1,0 +1,119 @@
+// Inserting many actions through one statement with UTF-8 texts.
+#include "store/BulkInsert.h"
+
+#include "core/Clock.h"
+#include "core/Utf.h"
+#include "store/UserDataTable.h"
+
+#include <sqlite3.h>
+
+#include <clocale>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+const char kInsert[] =
+    "insert into t_UserData (f_nchActId, f_dtLastUpdate, f_nchStaDateTime, f_nchEndDateTime, f_fltLatitude, "
+    "f_fltLongitude, f_nvcSubject, f_nvcPlace, f_nvcCategory1, f_nvcCategory2, f_nvcMemo, f_nvcExtItems) "
+    "values (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12)";
+
+// The text cut to width UTF-16 code units, never splitting a surrogate pair.
+std::u16string_view CutView(std::u16string_view text, size_t width) {
+    if (text.size() <= width) return text;
+    size_t cut = width;
+    if (cut > 0 && text[cut - 1] >= 0xD800 && text[cut - 1] <= 0xDBFF) --cut;
+    return text.substr(0, cut);
+}
+
+long long SecondOfDay(const LocalDateTime& t) {
+    return ((((t.year * 13LL + t.month) * 32 + t.day) * 24 + t.hour) * 60 + t.minute) * 60 + t.second;
+}
+
+} // namespace
+
+// Plain decimals of at most 15 digits (all usual coordinates) are an exact integer
+// divided by an exact power of ten, which one division rounds correctly, as strtod
+// does; anything else, or a locale with another decimal point, is left to strtod.
+double ReadDecimalNumber(const std::string& text) {
+    static const double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                     1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    size_t at = 0;
+    bool negative = false;
+    if (at < text.size() && (text[at] == '+' || text[at] == '-')) negative = text[at++] == '-';
+    long long mantissa = 0;
+    int digits = 0, decimals = 0;
+    bool point = false;
+    for (; at < text.size(); ++at) {
+        char c = text[at];
+        if (c == '.' && !point) {
+            point = true;
+            continue;
+        }
+        if (c < '0' || c > '9' || ++digits > 15) return std::strtod(text.c_str(), nullptr);
+        mantissa = mantissa * 10 + (c - '0');
+        decimals += point;
+    }
+    const char* decimalPoint = std::localeconv()->decimal_point;
+    if (digits == 0 || (point && (decimalPoint[0] != '.' || decimalPoint[1] != '\0')))
+        return std::strtod(text.c_str(), nullptr);
+    double value = static_cast<double>(mantissa) / kPowers[decimals];
+    return negative ? -value : value;
+}
+
+ActionBulkInsert::ActionBulkInsert(UserDataTable& table) : table_(table) {}
+
+ActionBulkInsert::~ActionBulkInsert() {
+    sqlite3_finalize(insert_);
+}
+
+HRESULT ActionBulkInsert::Prepare() {
+    if (insert_) return S_OK;
+    return HResultFromSqlite(
+        sqlite3_prepare_v3(table_.db(), kInsert, -1, SQLITE_PREPARE_PERSISTENT, &insert_, nullptr));
+}
+
+const std::string& ActionBulkInsert::StampNow() {
+    LocalDateTime now = LocalNow();
+    long long second = SecondOfDay(now);
+    if (second != stampSecond_) {
+        char text[64];
+        std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", now.year, now.month, now.day, now.hour,
+                      now.minute, now.second);
+        stamp_ = text;
+        stampSecond_ = second;
+    }
+    return stamp_;
+}
+
+HRESULT ActionBulkInsert::Insert(const ActionTexts& action) {
+    if (!action.present[ActionField::ActId]) return E_INVALIDARG;
+    HRESULT hr = Prepare();
+    if (FAILED(hr)) return hr;
+    for (int f = 0; f < ActionField::Count; ++f) {
+        auto at = static_cast<size_t>(f);
+        int index = f + 1;
+        int rc;
+        if (f == ActionField::LastUpdate) {
+            const std::string& stamp = StampNow();
+            rc = sqlite3_bind_text(insert_, index, stamp.data(), static_cast<int>(stamp.size()), SQLITE_STATIC);
+        } else if (!action.present[at]) {
+            rc = sqlite3_bind_null(insert_, index);
+        } else if (f == ActionField::Latitude || f == ActionField::Longitude) {
+            bound_[at].clear();
+            AppendUtf8(action.text[at], bound_[at]);
+            rc = sqlite3_bind_double(insert_, index, ReadDecimalNumber(bound_[at]));
+        } else {
+            bound_[at].clear();
+            AppendUtf8(CutView(action.text[at], static_cast<size_t>(kUserDataWidths[f])), bound_[at]);
+            rc = sqlite3_bind_text(insert_, index, bound_[at].data(), static_cast<int>(bound_[at].size()),
+                                   SQLITE_STATIC);
+        }
+        if (rc != SQLITE_OK) return HResultFromSqlite(rc);
+    }
+    int rc = sqlite3_step(insert_);
+    sqlite3_reset(insert_);
+    if (rc != SQLITE_DONE) return HResultFromSqlite(rc);
+    table_.NoteActionLength(action.text[ActionField::StaDateTime], action.text[ActionField::EndDateTime]);
+    return S_OK;
+}
