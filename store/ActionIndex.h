@@ -5,6 +5,7 @@
 
 #include "core/BinarySearch.h"
 #include "core/ResultCodes.h"
+#include "store/PackedBytes.h"
 
 #include <cstdint>
 #include <string>
@@ -53,15 +54,15 @@ private:
     std::u16string Unpack(std::string_view slot) const;
     // The slot's bytes for the text: the text itself, or kOutside and its number.
     void Encode(char* slot, std::u16string_view text, size_t width);
-    void Pack(std::vector<char>& into, size_t at, std::u16string_view text, size_t width);
+    void Pack(PackedBytes& into, size_t at, std::u16string_view text, size_t width);
     // Makes room for one more entry, growing by a sixteenth (not doubling).
     void Grow();
-    std::string_view Slot(const std::vector<char>& of, long long position, size_t width) const {
+    std::string_view Slot(const PackedBytes& of, long long position, size_t width) const {
         return std::string_view(of.data() + static_cast<size_t>(position) * width, width);
     }
 
-    std::vector<char> ids_;
-    std::vector<char> starts_;
+    PackedBytes ids_;
+    PackedBytes starts_;
     std::vector<std::u16string> outside_;
     // A 16-bit hash of each packed identifier, so that finding an identifier reads
     // 2 bytes per entry instead of 18. Made on the first search after a rebuild and
