@@ -4,7 +4,9 @@
 // given by TIDEMARK_BENCH_DATA (default /tmp/tidemark-bench).
 #include <benchmark/benchmark.h>
 
+#include "core/ActionId.h"
 #include "core/Clock.h"
+#include "core/DateTimeText.h"
 #include "core/Random.h"
 #include "core/Utf.h"
 #include "store/ActionIndex.h"
@@ -12,16 +14,28 @@
 
 #include <sqlite3.h>
 
+#include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 
 namespace {
 
+// The calendar fields of a moment (seconds after the first day), formatted.
+std::string Fields(std::chrono::sys_days first, long long seconds, const char* format) {
+    std::chrono::sys_days day = first + std::chrono::days(seconds / 86400);
+    std::chrono::year_month_day date(day);
+    long long s = seconds % 86400;
+    return ToUtf8(FormatText(format, static_cast<int>(date.year()), static_cast<int>(unsigned(date.month())),
+                             static_cast<int>(unsigned(date.day())), static_cast<int>(s / 3600),
+                             static_cast<int>(s / 60 % 60), static_cast<int>(s % 60)));
+}
+
 std::string DataFile(long rows) {
     const char* folder = std::getenv("TIDEMARK_BENCH_DATA");
     std::string dir = folder ? folder : "/tmp/tidemark-bench";
     std::filesystem::create_directories(dir);
-    std::string path = dir + "/rows" + std::to_string(rows) + ".sdf";
+    std::string path = dir + "/actions" + std::to_string(rows) + ".sdf";
     if (std::filesystem::exists(path)) return path;
     std::string building = path + ".part";
     CreateDataFile(FromUtf8(building));
@@ -29,27 +43,41 @@ std::string DataFile(long rows) {
     ExecuteSql(db, "BEGIN");
     sqlite3_stmt* stmt = nullptr;
     sqlite3_prepare_v2(db,
-                       "insert into t_UserData values (?1, '2010-11-14 09:00:00', ?2, ?3, 35.5, 139.7, ?4, "
+                       "insert into t_UserData values (?1, ?5, ?2, ?3, 35.5, 139.7, ?4, "
                        "'place', 'c1', 'c2', 'memo text of a usual length', '')",
                        -1, &stmt, nullptr);
     SeedRandom(1);
-    // Ten years, rows spread evenly, each lasting up to three hours.
-    long long span = 10LL * 365 * 86400;
+    // Ten years from 2001/01/01, rows spread evenly, each lasting up to three hours;
+    // an end may fall on the next day.
+    const std::chrono::sys_days first = std::chrono::year{2001} / 1 / 1;
+    const long long span =
+        static_cast<long long>((std::chrono::sys_days(std::chrono::year{2011} / 1 / 1) - first).count()) * 86400;
     for (long i = 0; i < rows; ++i) {
-        long long t = span * i / rows + NextRandom() % 60;
-        long long day = t / 86400, sec = t % 86400;
-        int y = 2001 + static_cast<int>(day / 365), doy = static_cast<int>(day % 365);
-        int m = 1 + doy / 31 % 12, d = 1 + doy % 28;
-        int h = static_cast<int>(sec / 3600), mi = static_cast<int>(sec / 60 % 60), s = static_cast<int>(sec % 60);
-        int eh = h + NextRandom() % 3 > 23 ? 23 : h + NextRandom() % 3;
-        std::string id = ToUtf8(FormatText("ID%04d%02d%02d%02d%02d%02d%02d", y, m, d, h, mi, s, static_cast<int>(i % 100)));
-        std::string start = ToUtf8(FormatText("%04d/%02d/%02d %02d:%02d:%02d", y, m, d, h, mi, s));
-        std::string end = ToUtf8(FormatText("%04d/%02d/%02d %02d:%02d:%02d", y, m, d, eh, mi, s));
+        long long start = span * i / rows + NextRandom() % 60;
+        long long end = start + NextRandom() % (3 * 60 + 1) * 60;
+        std::string id = "ID" + Fields(first, start, "%04d%02d%02d%02d%02d%02d") +
+                         ToUtf8(FormatText("%02d", static_cast<int>(i % 100)));
+        std::string startText = Fields(first, start, "%04d/%02d/%02d %02d:%02d:%02d");
+        std::string endText = Fields(first, end, "%04d/%02d/%02d %02d:%02d:%02d");
+        // Every row is an action the program itself could have saved.
+        ActionRecord check;
+        check[ActionField::StaDateTime] = FromUtf8(startText);
+        check[ActionField::EndDateTime] = FromUtf8(endText);
+        if (CheckActionId(FromUtf8(id)) != 0 || ValidateActionPeriod(check) != 0) {
+            std::fprintf(stderr, "generated an invalid action %s %s %s\n", id.c_str(), startText.c_str(),
+                         endText.c_str());
+            std::abort();
+        }
+        std::string saved = Fields(first, end, "%04d-%02d-%02d %02d:%02d:%02d");
         sqlite3_bind_text(stmt, 1, id.c_str(), -1, SQLITE_TRANSIENT);
-        sqlite3_bind_text(stmt, 2, start.c_str(), -1, SQLITE_TRANSIENT);
-        sqlite3_bind_text(stmt, 3, end.c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_text(stmt, 2, startText.c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_text(stmt, 3, endText.c_str(), -1, SQLITE_TRANSIENT);
         sqlite3_bind_text(stmt, 4, "subject", -1, SQLITE_STATIC);
-        sqlite3_step(stmt);
+        sqlite3_bind_text(stmt, 5, saved.c_str(), -1, SQLITE_TRANSIENT);
+        if (sqlite3_step(stmt) != SQLITE_DONE) {
+            std::fprintf(stderr, "insert failed: %s\n", sqlite3_errmsg(db));
+            std::abort();
+        }
         sqlite3_reset(stmt);
     }
     sqlite3_finalize(stmt);
@@ -73,8 +101,8 @@ void BM_BareOrderedQuery(benchmark::State& state) {
     for (auto _ : state) {
         sqlite3_stmt* stmt = nullptr;
         sqlite3_prepare_v2(OpenTables()->db,
-                           "select f_nchActId, f_nchStaDateTime from t_UserData order by f_nchStaDateTime", -1,
-                           &stmt, nullptr);
+                           "select f_nchActId, f_nchStaDateTime from t_UserData order by f_nchStaDateTime", -1, &stmt,
+                           nullptr);
         long n = 0;
         while (sqlite3_step(stmt) == SQLITE_ROW) {
             benchmark::DoNotOptimize(sqlite3_column_text(stmt, 0));
@@ -89,8 +117,9 @@ void BM_BareOrderedQuery(benchmark::State& state) {
 void BM_RebuildActionIndex(benchmark::State& state) {
     Open(state.range(0));
     ActionIndex index;
-    for (auto _ : state) RebuildActionIndex(*OpenTables()->userData, index);
-    state.counters["index_MB"] = static_cast<double>(index.count()) * 37 / 1e6;
+    for (auto _ : state)
+        RebuildActionIndex(*OpenTables()->userData, index);
+    state.counters["index_MB"] = static_cast<double>(index.MemoryBytes()) / 1e6;
 }
 
 void BM_BareLookup(benchmark::State& state) {
@@ -104,7 +133,8 @@ void BM_BareLookup(benchmark::State& state) {
         std::string id = ToUtf8(index.IdAt(i++ * 7919 % index.count()));
         sqlite3_bind_text(stmt, 1, id.c_str(), -1, SQLITE_TRANSIENT);
         sqlite3_step(stmt);
-        for (int c = 0; c < 12; ++c) benchmark::DoNotOptimize(sqlite3_column_text16(stmt, c));
+        for (int c = 0; c < 12; ++c)
+            benchmark::DoNotOptimize(sqlite3_column_text16(stmt, c));
         sqlite3_reset(stmt);
     }
     sqlite3_finalize(stmt);
@@ -116,7 +146,8 @@ void BM_ReadActionById(benchmark::State& state) {
     RebuildActionIndex(*OpenTables()->userData, index);
     long long i = 0;
     ActionRecord r;
-    for (auto _ : state) OpenTables()->userData->ReadActionById(index.IdAt(i++ * 7919 % index.count()), r);
+    for (auto _ : state)
+        OpenTables()->userData->ReadActionById(index.IdAt(i++ * 7919 % index.count()), r);
 }
 
 void BM_UpdateWithRefresh(benchmark::State& state) {
@@ -127,10 +158,69 @@ void BM_UpdateWithRefresh(benchmark::State& state) {
     ActionRecord r;
     for (auto _ : state) {
         std::u16string id = index.IdAt(i++ * 7919 % index.count());
-        OpenTables()->userData->ReadActionById(id, r);
+        if (OpenTables()->userData->ReadActionById(id, r) != S_OK) {
+            state.SkipWithError("read failed");
+            break;
+        }
         r[ActionField::Subject] = u"changed";
-        OpenTables()->userData->UpdateAction(r);
-        RefreshIndexAfterSave(*OpenTables()->userData, index, id);
+        if (OpenTables()->userData->UpdateAction(r) != S_OK ||
+            RefreshIndexAfterSave(*OpenTables()->userData, index, id) != S_OK) {
+            state.SkipWithError("update failed");
+            break;
+        }
+    }
+}
+
+// The engine's own cost of one saved row: a prepared single-row update in its own
+// transaction, committed (and synced) as every save is.
+void BM_BareUpdate(benchmark::State& state) {
+    Open(state.range(0));
+    ActionIndex index;
+    RebuildActionIndex(*OpenTables()->userData, index);
+    sqlite3_stmt* stmt = nullptr;
+    sqlite3_prepare_v2(OpenTables()->db,
+                       "update t_UserData set f_nvcSubject = ?2 where rowid = (select rowid from t_UserData where "
+                       "f_nchActId = ?1 limit 1)",
+                       -1, &stmt, nullptr);
+    long long i = 0;
+    for (auto _ : state) {
+        std::string id = ToUtf8(index.IdAt(i++ * 7919 % index.count()));
+        sqlite3_bind_text(stmt, 1, id.c_str(), -1, SQLITE_TRANSIENT);
+        // A new value each time: the engine writes nothing for an unchanged row.
+        std::string subject = "changed " + std::to_string(i);
+        sqlite3_bind_text(stmt, 2, subject.c_str(), -1, SQLITE_TRANSIENT);
+        if (sqlite3_step(stmt) != SQLITE_DONE) {
+            state.SkipWithError("update failed");
+            break;
+        }
+        sqlite3_reset(stmt);
+    }
+    sqlite3_finalize(stmt);
+}
+
+// A new action somewhere in the ten years, saved and put in the index; it is deleted
+// again untimed.
+void BM_InsertWithRefresh(benchmark::State& state) {
+    Open(state.range(0));
+    ActionIndex index;
+    RebuildActionIndex(*OpenTables()->userData, index);
+    long long i = 0;
+    for (auto _ : state) {
+        ActionRecord r;
+        std::u16string start = index.StartAt(i++ * 7919 % index.count());
+        r[ActionField::StaDateTime] = start;
+        r[ActionField::EndDateTime] = start;
+        r[ActionField::Subject] = u"new";
+        if (OpenTables()->userData->InsertAction(r) != S_OK ||
+            RefreshIndexAfterSave(*OpenTables()->userData, index, *r[ActionField::ActId]) != S_OK) {
+            state.SkipWithError("insert failed");
+            break;
+        }
+        state.PauseTiming();
+        if (OpenTables()->userData->DeleteAction(*r[ActionField::ActId]) != S_OK ||
+            RefreshIndexAfterSave(*OpenTables()->userData, index, *r[ActionField::ActId]) != S_OK)
+            state.SkipWithError("delete failed");
+        state.ResumeTiming();
     }
 }
 
@@ -140,5 +230,7 @@ BENCHMARK(BM_BareOrderedQuery)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMill
 BENCHMARK(BM_RebuildActionIndex)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BareLookup)->Arg(1000000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ReadActionById)->Arg(1000000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_BareUpdate)->Arg(1000000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_UpdateWithRefresh)->Arg(1000000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_InsertWithRefresh)->Arg(1000000)->Unit(benchmark::kMillisecond);
 BENCHMARK_MAIN();

@@ -45,6 +45,10 @@ const char* const kSchema[] = {
 const char kStartIndex[] =
     "CREATE INDEX IF NOT EXISTS i_UserDataSta on t_UserData (f_nchStaDateTime ASC, f_nchActId ASC)";
 
+// The connection is used by the user-interface thread alone, so it needs no lock of
+// its own; that lock was taken and released for every column of every row read.
+constexpr int kOneThread = SQLITE_OPEN_NOMUTEX;
+
 void ShowNoEngine() {
     ShowMessage(nullptr, u"SQL Server がインストールされていません。", u"環境不正", MB_OK);
 }
@@ -110,7 +114,7 @@ HRESULT ExecuteSql(sqlite3* db, std::string_view text) {
 HRESULT OpenDataFile(std::u16string_view path) {
     CloseDataFile();
     sqlite3* db = nullptr;
-    int rc = sqlite3_open_v2(NativePath(path).c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    int rc = sqlite3_open_v2(NativePath(path).c_str(), &db, SQLITE_OPEN_READWRITE | kOneThread, nullptr);
     if (rc != SQLITE_OK) {
         sqlite3_close_v2(db);
         ShowNoEngine();
@@ -141,7 +145,7 @@ HRESULT CreateDataFile(std::u16string_view path) {
     RemoveFile(native);
     RemoveFile(native + "-journal");
     sqlite3* db = nullptr;
-    int rc = sqlite3_open_v2(native.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    int rc = sqlite3_open_v2(native.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | kOneThread, nullptr);
     if (rc != SQLITE_OK) {
         sqlite3_close_v2(db);
         ShowNoEngine();

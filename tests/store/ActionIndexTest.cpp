@@ -129,3 +129,50 @@ TEST_F(ActionIndexTest, RefreshAfterRandomEditsEqualsRebuild) {
         ASSERT_TRUE(index == rebuilt) << "step " << step;
     }
 }
+
+// Moves, inserts and removals after a lookup keep every identifier findable at its
+// place, packed or held outside.
+TEST_F(ActionIndexTest, LookupsStayRightAfterMoves) {
+    ActionIndex index;
+    std::vector<std::u16string> ids, starts;
+    for (int i = 0; i < 40; ++i) {
+        ids.push_back(FormatText("ID20101114080000%02d", i));
+        starts.push_back(FormatText("2010/11/14 08:%02d:00", i));
+        index.Append(ids.back(), starts.back());
+    }
+    ASSERT_EQ(index.FindId(ids[5]), 5); // the first lookup hashes the identifiers
+    auto move = [&](size_t from, size_t to, std::u16string id) {
+        ids.erase(ids.begin() + static_cast<long>(from));
+        starts.erase(starts.begin() + static_cast<long>(from));
+        ids.insert(ids.begin() + static_cast<long>(to), id);
+        starts.insert(starts.begin() + static_cast<long>(to), u"2010/11/14 09:00:00");
+        index.MoveTo(static_cast<long long>(from), static_cast<long long>(to), id, u"2010/11/14 09:00:00");
+    };
+    move(3, 30, ids[3]);
+    move(35, 1, u"ID20101114080000xx");
+    move(7, 7, u"ID\u00e9odd");
+    index.InsertAt(10, u"ID2099010100000000", u"2099/01/01 00:00:00");
+    ids.insert(ids.begin() + 10, u"ID2099010100000000");
+    starts.insert(starts.begin() + 10, u"2099/01/01 00:00:00");
+    index.RemoveAt(20);
+    ids.erase(ids.begin() + 20);
+    starts.erase(starts.begin() + 20);
+    ASSERT_EQ(index.count(), static_cast<long long>(ids.size()));
+    for (size_t i = 0; i < ids.size(); ++i) {
+        EXPECT_EQ(index.IdAt(static_cast<long long>(i)), ids[i]);
+        EXPECT_EQ(index.StartAt(static_cast<long long>(i)), starts[i]);
+        EXPECT_EQ(index.FindId(ids[i]), static_cast<long long>(i)) << ToUtf8(ids[i]);
+    }
+    EXPECT_EQ(index.FindId(u"ID2000010100000000"), -1);
+    EXPECT_EQ(index.FindAllIds(ids[12]), std::vector<long long>{12});
+    // The place of a pair among sorted entries, with and without one entry left out.
+    ActionIndex sorted;
+    for (const char16_t* id : {u"ID20101114080000a", u"ID20101114080000b", u"ID20101114080000c"})
+        sorted.Append(id, u"2010/11/14 08:00:00");
+    sorted.Append(u"ID2010111409000000", u"2010/11/14 09:00:00");
+    EXPECT_EQ(sorted.UpperPosition(u"2010/11/14 08:00:00", u"ID20101114080000b"), 2);
+    EXPECT_EQ(sorted.UpperPosition(u"2010/11/14 08:00:00", u"ID20101114080000b", 0), 1);
+    EXPECT_EQ(sorted.UpperPosition(u"2010/11/14 08:00:00", u"ID20101114080000b", 3), 2);
+    EXPECT_EQ(sorted.UpperPosition(u"2010/11/14 08:30:00", u"ID0"), 3);
+    EXPECT_EQ(sorted.UpperPosition(u"2099/12/31 00:00:00", u"ID0", 1), 3);
+}
