@@ -3,8 +3,10 @@
 #include "core/Cp932.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <iconv.h>
+#include <vector>
 
 namespace {
 
@@ -75,13 +77,8 @@ bool IsAsciiByte(char c) {
     return static_cast<unsigned char>(c) < 0x80;
 }
 
-// Appends a run of characters that are not ASCII, in CP932, to out.
-void EncodeRun(std::u16string_view run, std::string& out) {
-    std::u16string composed;
-    if (HasSoundMark(run)) {
-        composed = ComposeKana(run);
-        run = composed;
-    }
+// Appends a run through iconv: the path for runs that hold a surrogate.
+void EncodeRunByIconv(std::u16string_view run, std::string& out) {
     Converter& conv = Encoder();
     if (!conv.ok()) {
         out.append(run.size(), '?');
@@ -124,6 +121,72 @@ void EncodeRun(std::u16string_view run, std::string& out) {
         conv.Reset();
     }
     out.resize(static_cast<size_t>(dst - out.data()));
+}
+
+bool IsSurrogate(char16_t c) {
+    return c >= 0xD800 && c <= 0xDFFF;
+}
+
+// The CP932 form of one character outside the surrogates, learnt from iconv on first
+// use and kept per thread: CP932 is stateless, so a character always gives the same
+// bytes, and an export or import meets the same few thousand characters again and
+// again. 0 = not learnt yet, below 0x100 one byte, else lead byte × 256 + trail byte;
+// no CP932 code begins with 0xFF, which leaves room for the two marks below.
+constexpr std::uint16_t kNotInCp932 = 0xFFFF; // written as "?"
+constexpr std::uint16_t kNoBytes = 0xFFFE;    // iconv wrote nothing for it
+
+class EncodeCache {
+public:
+    std::uint16_t Lookup(char16_t c) {
+        std::uint16_t& entry = table_[c];
+        if (entry == 0) entry = Learn(c);
+        return entry;
+    }
+
+private:
+    static std::uint16_t Learn(char16_t c) {
+        std::string bytes;
+        EncodeRunByIconv(std::u16string_view(&c, 1), bytes);
+        if (bytes == "?") return kNotInCp932;
+        if (bytes.empty()) return kNoBytes;
+        if (bytes.size() == 1) return static_cast<unsigned char>(bytes[0]);
+        if (bytes.size() == 2)
+            return static_cast<std::uint16_t>(static_cast<unsigned char>(bytes[0]) << 8 |
+                                              static_cast<unsigned char>(bytes[1]));
+        return kNotInCp932;
+    }
+
+    std::vector<std::uint16_t> table_ = std::vector<std::uint16_t>(0x10000, 0);
+};
+
+EncodeCache& ThreadEncodeCache() {
+    thread_local EncodeCache cache;
+    return cache;
+}
+
+// Appends a run of characters that are not ASCII, in CP932, to out.
+void EncodeRun(std::u16string_view run, std::string& out) {
+    std::u16string composed;
+    if (HasSoundMark(run)) {
+        composed = ComposeKana(run);
+        run = composed;
+    }
+    for (char16_t c : run)
+        if (IsSurrogate(c)) return EncodeRunByIconv(run, out);
+    EncodeCache& cache = ThreadEncodeCache();
+    for (char16_t c : run) {
+        std::uint16_t code = cache.Lookup(c);
+        if (code == kNotInCp932)
+            out += '?';
+        else if (code == kNoBytes)
+            continue;
+        else if (code < 0x100)
+            out += static_cast<char>(code);
+        else {
+            out += static_cast<char>(code >> 8);
+            out += static_cast<char>(code & 0xFF);
+        }
+    }
 }
 
 // Appends the UTF-16 form of CP932 bytes that begin with a byte of 0x80 or more.
@@ -178,10 +241,47 @@ std::u16string ComposeKana(std::u16string_view text) {
     return out;
 }
 
-// ASCII is the same byte in CP932, so only the runs between ASCII characters go
-// through iconv. A kana and its sound mark are both outside ASCII, so they always
-// reach the composition in the same run.
+namespace {
+
+// Every character in place from the remembered bytes: the path for texts without
+// sound marks and surrogates, which is nearly every text. Each unit gives at most two
+// bytes, so the room is made once.
+std::string ToCp932Direct(std::u16string_view text) {
+    EncodeCache& cache = ThreadEncodeCache();
+    std::string out(text.size() * 2, '\0');
+    char* dst = out.data();
+    for (char16_t c : text) {
+        if (IsAscii(c)) {
+            *dst++ = static_cast<char>(c);
+            continue;
+        }
+        std::uint16_t code = cache.Lookup(c);
+        if (code == kNotInCp932) {
+            *dst++ = '?';
+        } else if (code < 0x100) {
+            *dst++ = static_cast<char>(code);
+        } else if (code != kNoBytes) {
+            *dst++ = static_cast<char>(code >> 8);
+            *dst++ = static_cast<char>(code & 0xFF);
+        }
+    }
+    out.resize(static_cast<size_t>(dst - out.data()));
+    return out;
+}
+
+bool NeedsRuns(std::u16string_view text) {
+    for (char16_t c : text)
+        if (c == 0x3099 || c == 0x309A || IsSurrogate(c)) return true;
+    return false;
+}
+
+} // namespace
+
+// ASCII is the same byte in CP932, so only the runs between ASCII characters are
+// converted. A kana and its sound mark are both outside ASCII, so they always reach
+// the composition in the same run.
 std::string ToCp932(std::u16string_view text) {
+    if (!NeedsRuns(text)) return ToCp932Direct(text);
     std::string out;
     out.reserve(text.size() + text.size() / 2);
     size_t i = 0;

@@ -130,6 +130,19 @@ TEST(Cp932, RunsConvertAsTheWholeText) {
     }
 }
 
+// Characters are remembered one by one after their first conversion: every character
+// outside the surrogates, each met twice (learnt, then remembered) and with neighbours
+// of all kinds, must still give the bytes of one conversion of the whole text.
+TEST(Cp932, RememberedCharactersConvertAsTheWholeText) {
+    std::u16string all;
+    for (char32_t c = 0x80; c <= 0xFFFF; ++c)
+        if (c < 0xD800 || c > 0xDFFF) all += static_cast<char16_t>(c);
+    std::u16string twice = all + u"a" + all;
+    EXPECT_EQ(ToCp932(twice), EncodeOneShot(twice));
+    for (std::u16string_view t : {u"予定－＞会議", u"ｱｲｳ¥", u"\u00A0\u3000x"})
+        EXPECT_EQ(ToCp932(t), EncodeOneShot(t));
+}
+
 TEST(Cp932, LongTextsConvert) {
     std::u16string text;
     for (int i = 0; i < 5000; ++i)
