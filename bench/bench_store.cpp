@@ -189,11 +189,15 @@ void BM_BareUpdate(benchmark::State& state) {
         // A new value each time: the engine writes nothing for an unchanged row.
         std::string subject = "changed " + std::to_string(i);
         sqlite3_bind_text(stmt, 2, subject.c_str(), -1, SQLITE_TRANSIENT);
-        if (sqlite3_step(stmt) != SQLITE_DONE) {
+        // Its own transaction, as a save has: an autocommit statement would not commit
+        // while another statement of the connection is still open, and so never sync.
+        sqlite3_exec(OpenTables()->db, "BEGIN", nullptr, nullptr, nullptr);
+        int step = sqlite3_step(stmt);
+        sqlite3_reset(stmt);
+        if (step != SQLITE_DONE || sqlite3_exec(OpenTables()->db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
             state.SkipWithError("update failed");
             break;
         }
-        sqlite3_reset(stmt);
     }
     sqlite3_finalize(stmt);
 }
