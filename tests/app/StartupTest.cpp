@@ -10,6 +10,7 @@
 #include "core/ScaleByDpi.h"
 #include "core/Utf.h"
 #include "store/DataFileTables.h"
+#include "tests/support/QtTestApp.h"
 #include "tests/support/ScriptedMessages.h"
 #include "tests/support/TempDir.h"
 #include "views/CommandIds.h"
@@ -33,23 +34,7 @@
 
 namespace {
 
-class QtEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override {
-        static int argc = 1;
-        static char name[] = "test";
-        static char* argv[] = {name, nullptr};
-        SetProgramDpi(144);
-        app_ = new QApplication(argc, argv);
-        QFont::insertSubstitution(QStringLiteral("MS UI Gothic"), QStringLiteral("Noto Sans CJK JP"));
-    }
-    void TearDown() override { delete app_; }
-
-private:
-    QApplication* app_ = nullptr;
-};
-
-const auto* const g_environment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+const auto* const g_environment = InstallQtTestEnvironment();
 
 class Startup : public ::testing::Test {
 protected:

@@ -5,6 +5,7 @@
 #include "core/ScaleByDpi.h"
 #include "edit/TimeSelectDlg.h"
 #include "edit/ValueSelectDlg.h"
+#include "tests/support/QtTestApp.h"
 #include "tests/support/Screens.h"
 #include "views/GridListCtrl.h"
 
@@ -23,23 +24,7 @@
 
 namespace {
 
-class QtEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override {
-        static int argc = 1;
-        static char name[] = "test";
-        static char* argv[] = {name, nullptr};
-        SetProgramDpi(144);
-        app_ = std::make_unique<QApplication>(argc, argv);
-        QFont::insertSubstitution(QStringLiteral("MS UI Gothic"), QStringLiteral("Noto Sans CJK JP"));
-    }
-    void TearDown() override { app_.reset(); }
-
-private:
-    std::unique_ptr<QApplication> app_;
-};
-
-const auto* const g_environment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+const auto* const g_environment = InstallQtTestEnvironment();
 
 template <class T> T* Control(QWidget& dialog, int id) {
     return dialog.findChild<T*>(QStringLiteral("id%1").arg(id));

@@ -7,6 +7,7 @@
 #include "core/Utf.h"
 #include "edit/ValueInputDlg.h"
 #include "filedlg/FileSelectDialog.h"
+#include "tests/support/QtTestApp.h"
 #include "tests/support/Screens.h"
 #include "tests/support/ScriptedMessages.h"
 #include "tests/support/TempDir.h"
@@ -32,26 +33,7 @@ namespace {
 namespace fs = std::filesystem;
 using Lines = std::vector<std::string>;
 
-class QtEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override {
-        static int argc = 1;
-        static char name[] = "test";
-        static char* argv[] = {name, nullptr};
-        SetProgramDpi(144);
-        app_ = new QApplication(argc, argv);
-        QFont::insertSubstitution(QStringLiteral("MS UI Gothic"), QStringLiteral("Noto Sans CJK JP"));
-    }
-    void TearDown() override {
-        delete app_;
-        app_ = nullptr;
-    }
-
-private:
-    QApplication* app_ = nullptr;
-};
-
-const auto* const g_environment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+const auto* const g_environment = InstallQtTestEnvironment();
 
 constexpr char16_t kExchangeFilter[] = u"TSV/CSVファイル (*.csv)|*.csv|データファイル (*.dat)|*.dat|"
                                        u"テキストファイル (*.txt)|*.txt|すべてのファイル (*.*)|*.*";

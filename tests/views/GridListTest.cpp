@@ -1,6 +1,7 @@
 // The grid list control: item operations and their codes, the row walk, painting of
 // pressed and empty rows, dragging, the flick driven step by step with a test clock.
 #include "core/ScaleByDpi.h"
+#include "tests/support/QtTestApp.h"
 #include "tests/support/Screens.h"
 #include "views/GridListCtrl.h"
 
@@ -20,23 +21,7 @@
 
 namespace {
 
-class QtEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override {
-        static int argc = 1;
-        static char name[] = "test";
-        static char* argv[] = {name, nullptr};
-        SetProgramDpi(144);
-        app_ = std::make_unique<QApplication>(argc, argv);
-        QFont::insertSubstitution(QStringLiteral("MS UI Gothic"), QStringLiteral("Noto Sans CJK JP"));
-    }
-    void TearDown() override { app_.reset(); }
-
-private:
-    std::unique_ptr<QApplication> app_;
-};
-
-const auto* const g_environment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+const auto* const g_environment = InstallQtTestEnvironment();
 
 GridListItem Item(const char* text) {
     return GridListItem{0, 0, QString::fromUtf8(text)};

@@ -6,6 +6,7 @@
 #include "core/ScaleByDpi.h"
 #include "core/Utf.h"
 #include "store/DataFileTables.h"
+#include "tests/support/QtTestApp.h"
 #include "views/MainWnd.h"
 #include "views/ViewHooks.h"
 
@@ -15,26 +16,7 @@
 
 namespace {
 
-class QtEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override {
-        static int argc = 1;
-        static char name[] = "test";
-        static char* argv[] = {name, nullptr};
-        SetProgramDpi(144);
-        app_ = new QApplication(argc, argv);
-        QFont::insertSubstitution(QStringLiteral("MS UI Gothic"), QStringLiteral("Noto Sans CJK JP"));
-    }
-    void TearDown() override {
-        delete app_;
-        app_ = nullptr;
-    }
-
-private:
-    QApplication* app_ = nullptr;
-};
-
-const auto* const g_environment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+const auto* const g_environment = InstallQtTestEnvironment();
 
 } // namespace
 
