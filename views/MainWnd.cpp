@@ -6,6 +6,9 @@
 #include "core/ScaleByDpi.h"
 #include "resources/ToolBarIcons.h"
 #include "views/CommandIds.h"
+#include "views/ListView.h"
+#include "views/MonthView.h"
+#include "views/WeekView.h"
 #include "views/WeekdayButton.h"
 
 #include <QApplication>
@@ -18,6 +21,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPushButton>
 #include <QShortcut>
 #include <QTableView>
@@ -66,6 +70,11 @@ CMainWnd::CMainWnd(CMainApp& app, QWidget* parent) : QWidget(parent), app_(app) 
     CreateSoftKeys();
     CreateMenu();
     CreateToolBar();
+    weekView_ = std::make_unique<CWeekView>(*this);
+    monthView_ = std::make_unique<CMonthView>(*this);
+    listView_ = std::make_unique<CListView>(*this);
+    // The view keys work wherever the focus is in the window.
+    qApp->installEventFilter(this);
     auto* about = new QShortcut(QKeySequence(QStringLiteral("Ctrl+A")), this);
     connect(about, &QShortcut::activated, this, [this] { OnCommand(Cmd::ToolAbout); });
     auto* quit = new QShortcut(QKeySequence(QStringLiteral("Ctrl+Q")), this);
@@ -292,6 +301,16 @@ void CMainWnd::LayOut() {
     QSize calendarSize = calendar_->minimumSizeHint().expandedTo(calendar_->sizeHint());
     calendar_->setGeometry(0, top + r, std::min(calendarSize.width(), w),
                            std::min(calendarSize.height(), bottom - top - r));
+    LayOutView();
+}
+
+void CMainWnd::LayOutView() {
+    if (!weekView_) return;
+    if (app_.currentView == 2)
+        weekView_->PlaceBars();
+    else
+        weekView_->HideBars();
+    if (app_.currentView == 3) monthView_->LayOut();
 }
 
 void CMainWnd::ShowControlsForView() {
@@ -334,41 +353,56 @@ bool CMainWnd::eventFilter(QObject* watched, QEvent* event) {
         OnCommand(Cmd::DateLabel);
         return true;
     }
-    if (watched == list_ && (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease)) {
-        auto* key = static_cast<QKeyEvent*>(event);
-        if (event->type() == QEvent::KeyPress && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {
-            // The list's "return": a popup closes first, otherwise the selection opens.
-            if (popupState_ != Popup::None)
-                ClosePopups();
-            else
-                OpenSelected();
-            return true;
-        }
-        bool upDown = key->key() == Qt::Key_Up || key->key() == Qt::Key_Down;
-        bool leftRight = key->key() == Qt::Key_Left || key->key() == Qt::Key_Right;
-        // Up and down move in the list in the views that show it.
-        if (upDown && (app_.currentView == 1 || app_.currentView == 4 || app_.currentView == 5)) return false;
-        if (upDown || leftRight) {
-            if (event->type() == QEvent::KeyRelease && !key->isAutoRepeat()) OnArrowKey(key->key());
-            return true;
-        }
-    }
+    if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease)
+        return OnViewKey(watched, static_cast<QKeyEvent*>(event));
     return QWidget::eventFilter(watched, event);
 }
 
-// Tap-and-hold: a press held 500 ms without moving, or a right-click.
-void CMainWnd::mousePressEvent(QMouseEvent* event) {
-    if (event->button() == Qt::RightButton) {
-        tapAndHold_ = true;
-        return;
+// The keys are taken before the focused control sees them, as the handheld's message
+// loop took them before translation: Left and Right in every view, Up and Down in the
+// week and month views; in the day, list and map views Up and Down go to the list.
+bool CMainWnd::OnViewKey(QObject* target, QKeyEvent* key) {
+    auto* widget = qobject_cast<QWidget*>(target);
+    if (forwardingKey_ || !widget || widget->window() != this || popupState_ != Popup::None) return false;
+    int view = app_.currentView;
+    bool press = key->type() == QEvent::KeyPress;
+    if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+        if (view != 1 && view != 4 && view != 5) return false;
+        if (press) OpenSelected();
+        return true;
     }
-    QPoint at = event->pos();
-    QTimer::singleShot(500, this, [this, at] {
-        if (QApplication::mouseButtons() & Qt::LeftButton && (mapFromGlobal(QCursor::pos()) - at).manhattanLength() < 4)
-            tapAndHold_ = true;
+    bool upDown = key->key() == Qt::Key_Up || key->key() == Qt::Key_Down;
+    bool leftRight = key->key() == Qt::Key_Left || key->key() == Qt::Key_Right;
+    if (!upDown && !leftRight) return false;
+    if (upDown && (view == 1 || view == 4 || view == 5)) {
+        if (widget == list_ || widget == list_->viewport()) return false;
+        list_->setFocus();
+        QKeyEvent copy(key->type(), key->key(), key->modifiers(), key->text(), key->isAutoRepeat());
+        forwardingKey_ = true;
+        QApplication::sendEvent(list_, &copy);
+        forwardingKey_ = false;
+        return true;
+    }
+    if (!press && !key->isAutoRepeat()) OnArrowKey(key->key());
+    return true;
+}
+
+void CMainWnd::mousePressEvent(QMouseEvent* event) {
+    hold_.Press(this, event, [this](QPoint at) {
+        tapAndHold_ = true;
+        if (app_.currentView == 2) weekView_->HoldBackground(at);
+        if (app_.currentView == 3) monthView_->HoldGrid(at);
     });
 }
 
-void CMainWnd::mouseReleaseEvent(QMouseEvent*) {
+void CMainWnd::mouseReleaseEvent(QMouseEvent* event) {
+    bool tap = hold_.Release(event);
     tapAndHold_ = false;
+    if (tap && app_.currentView == 3) monthView_->TapGrid(event->position().toPoint());
+}
+
+void CMainWnd::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    if (app_.currentView == 2) weekView_->Paint(painter);
+    if (app_.currentView == 3) monthView_->Paint(painter);
 }

@@ -7,12 +7,14 @@
 
 #include "app/MainApp.h"
 #include "views/DayViewData.h"
+#include "views/TapAndHold.h"
 
 #include <QFont>
 #include <QPointer>
 #include <QWidget>
 
 #include <array>
+#include <memory>
 
 class QAction;
 class QCalendarWidget;
@@ -23,7 +25,11 @@ class QMenu;
 class QPushButton;
 class QToolBar;
 class QTreeWidget;
+class QKeyEvent;
 class CWeekdayButton;
+class CListView;
+class CMonthView;
+class CWeekView;
 
 // Height of the soft-key bar, (dpi × 26 + 48) / 96; dialogs subtract it.
 int MenuBarHeight();
@@ -63,14 +69,24 @@ public:
     // Builds and runs the about box modally.
     void ShowAboutBox();
 
+    // The week, month and list views (each in its own files).
+    CWeekView& weekView() const { return *weekView_; }
+    CMonthView& monthView() const { return *monthView_; }
+    CListView& listView() const { return *listView_; }
+
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
+    friend class CWeekView;
+    friend class CMonthView;
+    friend class CListView;
+
     void CreateControls();
     void CreateSoftKeys();
     void CreateMenu();
@@ -92,6 +108,12 @@ private:
     void ToggleMultiDay();
     void ToggleToolBar();
     bool OnArrowKey(int key);
+    // The arrow and Enter keys of every view, wherever the focus is in the window.
+    bool OnViewKey(QObject* target, QKeyEvent* key);
+    // Asks whether to delete the actions (one or several) and deletes them on Yes.
+    void AskAndDelete(const std::vector<std::u16string>& ids);
+    // The current view's part of the layout.
+    void LayOutView();
 
     // The day view (views/DayView.cpp).
     void SetDataDayView();
@@ -107,7 +129,6 @@ private:
     std::vector<int> SelectedActionRows() const;
     // The identifier and ActionIndex position of a list row of the current view.
     bool ActionOfRow(int row, std::u16string& id, long long& position) const;
-    void FillListViewLabel();
     void ClearViewList();
 
     CMainApp& app_;
@@ -139,6 +160,9 @@ private:
     int selectedWeekEntry_ = -1000;
     int screenWidth_ = 0;
     int screenHeight_ = 0;
-    // The list page's first position (list view).
-    long long listFirstPosition_ = -1;
+    std::unique_ptr<CWeekView> weekView_;
+    std::unique_ptr<CMonthView> monthView_;
+    std::unique_ptr<CListView> listView_;
+    TapAndHold hold_;
+    bool forwardingKey_ = false;
 };

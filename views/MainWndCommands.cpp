@@ -9,8 +9,11 @@
 #include "core/Utf.h"
 #include "store/DataFileTables.h"
 #include "views/CommandIds.h"
+#include "views/ListView.h"
+#include "views/MonthView.h"
 #include "views/Navigation.h"
 #include "views/ViewHooks.h"
+#include "views/WeekView.h"
 
 #include <QCalendarWidget>
 #include <QComboBox>
@@ -150,12 +153,20 @@ void CMainWnd::RefillView() {
     case 1:
         SetDataDayView();
         break;
+    case 2:
+        ClearViewList();
+        weekView_->Fill();
+        break;
+    case 3:
+        ClearViewList();
+        monthView_->Fill();
+        break;
     case 4:
         ClearViewList();
-        FillListViewLabel();
+        listView_->Fill();
         break;
     default:
-        // The week, month and map fills are their own views' work.
+        // The map fill is its own view's work.
         ClearViewList();
         SetDateLabelToShownDate();
         break;
@@ -168,23 +179,13 @@ void CMainWnd::ClearViewList() {
     list_->setColumnCount(0);
     monthList_->clear();
     dayData_ = DayViewData{};
-    listFirstPosition_ = -1;
 }
 
 int CMainWnd::ListPageSize() const {
     if (app_.settings.SeqViewRng > 0) return app_.settings.SeqViewRng;
     int row = QFontMetrics(list_->font()).height() + 4;
-    int header = list_->header()->isVisible() ? list_->header()->sizeHint().height() : 0;
+    int header = !list_->header()->isHidden() ? list_->header()->sizeHint().height() : 0;
     return std::max(1, (list_->height() - header) / row);
-}
-
-void CMainWnd::FillListViewLabel() {
-    long long n = app_.actionIndex.count();
-    int pageSize = ListPageSize();
-    QString text = n == 0 ? QStringLiteral("0/0 - 0")
-                          : QString::asprintf("%d/%d - %lld", app_.listPage + 1, LastListPage(n, pageSize) + 1, n);
-    dateLabel_->setText(text);
-    listFirstPosition_ = n - static_cast<long long>(pageSize) * app_.listPage - 1;
 }
 
 void CMainWnd::OnNavigation(int id) {
@@ -301,12 +302,8 @@ bool CMainWnd::ActionOfRow(int row, std::u16string& id, long long& position) con
         position = app_.settings.DayVwMltDayMode == 2 ? app_.actionIndex.FindId(id) : dayData_.first + row;
         return position >= 0;
     }
-    if (view == 4) {
-        position = listFirstPosition_ - row;
-        if (row < 0 || row >= list_->topLevelItemCount() - 1 || position < 0) return false;
-        id = app_.actionIndex.IdAt(position);
-        return true;
-    }
+    if (view == 4) return listView_->ActionOfRow(row, id, position);
+    if (view == 3) return monthView_->ActionOfLine(row, id, position);
     return false;
 }
 
@@ -353,8 +350,8 @@ void CMainWnd::OnEditWithSelection(int mode) {
     long long position = 0;
     bool found = false;
     if (view == 3) {
-        // The month list box's lines are its own view's; none counts until it is filled.
-        found = false;
+        std::vector<int> lines = monthView_->SelectedLines();
+        found = !lines.empty() && ActionOfRow(lines[0], id, position);
     } else {
         std::vector<int> rows = SelectedActionRows();
         QTreeWidgetItem* current = list_->currentItem();
@@ -379,17 +376,19 @@ void CMainWnd::FxEditDelete() {
         return;
     }
     std::vector<std::u16string> ids;
-    if (view != 3) {
-        for (int row : SelectedActionRows()) {
-            std::u16string id;
-            long long position = 0;
-            if (ActionOfRow(row, id, position)) ids.push_back(id);
-        }
+    for (int row : view == 3 ? monthView_->SelectedLines() : SelectedActionRows()) {
+        std::u16string id;
+        long long position = 0;
+        if (ActionOfRow(row, id, position)) ids.push_back(id);
     }
     if (ids.empty()) {
         ShowMessage(HandleOf(this), u"有効なアクションが選択されていません。", u"削除不可", MB_OK | MB_ICONEXCLAMATION);
         return;
     }
+    AskAndDelete(ids);
+}
+
+void CMainWnd::AskAndDelete(const std::vector<std::u16string>& ids) {
     std::u16string question = ids.size() == 1 ? std::u16string(u"このアクションを削除しますか？")
                                               : FormatText("これらの %zu 個のアクションを削除しますか？", ids.size());
     if (ShowMessage(HandleOf(this), question, u"アクションの削除の確認", MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) !=

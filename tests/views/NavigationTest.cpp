@@ -1,5 +1,5 @@
 // Navigation of the five views: the buttons of the date strip, the weekday buttons,
-// the arrow keys and the list view's pages, through CMainWnd::OnCommand.
+// and the list view's pages, through CMainWnd::OnCommand.
 #include "views/Navigation.h"
 #include "core/Utf.h"
 #include "tests/views/ViewsTestSupport.h"
@@ -82,28 +82,6 @@ TEST_F(ViewNavigation, ButtonsOfEachView) {
         EXPECT_EQ(Text(app.shownDate), Text(c.to))
             << "view " << c.view << " from " << Text(c.from) << " cmd " << c.command;
         EXPECT_EQ(w.currentView(), c.view);
-    }
-}
-
-TEST_F(ViewNavigation, ArrowKeysOnRelease) {
-    struct Case {
-        int view;
-        Qt::Key key;
-        int days;
-    } cases[] = {
-        {1, Qt::Key_Left, -1}, {1, Qt::Key_Right, 1}, {2, Qt::Key_Left, -7}, {2, Qt::Key_Right, 7},
-        {2, Qt::Key_Up, -1},   {2, Qt::Key_Down, 1},  {3, Qt::Key_Left, -1}, {3, Qt::Key_Up, -7},
-        {3, Qt::Key_Down, 7},  {5, Qt::Key_Right, 1}, {1, Qt::Key_Down, 0},
-    };
-    for (const auto& c : cases) {
-        app.shownDate = {2010, 11, 14};
-        CMainWnd& w = Window(c.view);
-        QTest::keyPress(w.listControl(), c.key);
-        EXPECT_EQ(Text(app.shownDate), "2010/11/14") << "moved on press";
-        QTest::keyRelease(w.listControl(), c.key);
-        ShownDate expected{2010, 11, 14};
-        AddDays(expected, c.days);
-        EXPECT_EQ(Text(app.shownDate), Text(expected)) << "view " << c.view << " key " << c.key;
     }
 }
 

@@ -39,8 +39,9 @@ void MainWndFixture::TearDown() {
     SetClockSource({});
 }
 
-void MainWndFixture::Insert(std::initializer_list<TestAction> actions) {
+void MainWndFixture::Insert(const std::vector<TestAction>& actions) {
     UserDataTable& table = *OpenTables()->userData;
+    ExecuteSql(OpenTables()->db, "BEGIN");
     for (const TestAction& a : actions) {
         ActionRecord r;
         r[ActionField::StaDateTime] = FromUtf8(a.start);
@@ -48,8 +49,10 @@ void MainWndFixture::Insert(std::initializer_list<TestAction> actions) {
         r[ActionField::Place] = FromUtf8(a.place);
         r[ActionField::Category1] = FromUtf8(a.category1);
         r[ActionField::Memo] = FromUtf8(a.memo);
+        r[ActionField::Subject] = FromUtf8(a.subject);
         ASSERT_EQ(table.InsertAction(r), S_OK) << a.start;
     }
+    ExecuteSql(OpenTables()->db, "COMMIT");
     ASSERT_EQ(RebuildActionIndex(table, app.actionIndex), S_OK);
 }
 

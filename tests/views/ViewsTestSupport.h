@@ -11,6 +11,7 @@
 
 #include <initializer_list>
 #include <string>
+#include <vector>
 
 class CMainWnd;
 
@@ -20,6 +21,7 @@ struct TestAction {
     const char* place = "";
     const char* category1 = "";
     const char* memo = "";
+    const char* subject = "";
 };
 
 class MainWndFixture : public ::testing::Test {
@@ -27,7 +29,8 @@ protected:
     void SetUp() override;
     void TearDown() override;
     // Inserts the actions and rebuilds the action index.
-    void Insert(std::initializer_list<TestAction> actions);
+    void Insert(std::initializer_list<TestAction> actions) { Insert(std::vector<TestAction>(actions)); }
+    void Insert(const std::vector<TestAction>& actions);
     // The window on ShownDate in the given view and day mode, shown at 360×480.
     CMainWnd& Window(int view = 1, int dayMode = 1);
     // The texts of column c, row by row.
