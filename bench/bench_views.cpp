@@ -1,6 +1,8 @@
-// The day view and start-up at scale: loading a day of 50 actions in both modes from
-// files of 10,000 and 1,000,000 actions, filling the window with them, and a whole
-// start-up (settings, data file, action index, main window) to a shown day view.
+// The views at scale: loading a day of 50 actions in both modes from files of 10,000
+// and 1,000,000 actions, filling the window with them, and a whole start-up (settings,
+// data file, action index, main window) to a shown day view; the week view with 300
+// actions, the month view with 900 and one list page, each read alone and filled and
+// painted in the window.
 // The data files are made once and kept in TIDEMARK_BENCH_DATA (default
 // /tmp/tidemark-bench).
 #include <benchmark/benchmark.h>
@@ -13,7 +15,10 @@
 #include "store/ActionIndex.h"
 #include "store/DataFileTables.h"
 #include "views/DayViewData.h"
+#include "views/ListViewData.h"
 #include "views/MainWnd.h"
+#include "views/MonthViewData.h"
+#include "views/WeekViewData.h"
 
 #include <QApplication>
 #include <QFont>
@@ -172,6 +177,132 @@ void BM_Startup(benchmark::State& state) {
         state.ResumeTiming();
     }
 }
+
+// Actions spread over 2001 … 2020 outside the grid of November 2010 (10/31 … 12/11);
+// November holds 900, of which 300 lie in the week 11/11 … 11/17 around 2010/11/14,
+// many of them overlapping. Identifiers are a running number.
+std::string WeekMonthFile(long rows) {
+    std::string dir = Folder();
+    std::filesystem::create_directories(dir);
+    std::string path = dir + "/weekmonth" + std::to_string(rows) + ".sdf";
+    if (std::filesystem::exists(path)) return path;
+    std::string building = path + ".part";
+    std::filesystem::remove(building);
+    CreateDataFile(FromUtf8(building));
+    sqlite3* db = OpenTables()->db;
+    ExecuteSql(db, "BEGIN");
+    sqlite3_stmt* stmt = nullptr;
+    sqlite3_prepare_v2(db,
+                       "insert into t_UserData values (?1, '2010-11-14 09:00:00', ?2, ?3, 35.5, 139.7, '件名の例', "
+                       "'会社', '仕事', 'c2', '普通の長さのメモの文章', '')",
+                       -1, &stmt, nullptr);
+    long next = 0;
+    auto insert = [&](int y, int m, int d, int h, int mi, int minutes) {
+        std::string id = ToUtf8(FormatText("ID%016ld", next++));
+        int end = h * 60 + mi + minutes;
+        std::string start = ToUtf8(FormatText("%04d/%02d/%02d %02d:%02d:00", y, m, d, h, mi));
+        std::string stop = ToUtf8(
+            FormatText("%04d/%02d/%02d %02d:%02d:00", y, m, d, std::min(end / 60, 23), end >= 24 * 60 ? 59 : end % 60));
+        sqlite3_bind_text(stmt, 1, id.c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_text(stmt, 2, start.c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_text(stmt, 3, stop.c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_step(stmt);
+        sqlite3_reset(stmt);
+    };
+    SeedRandom(2);
+    long filler = rows - 900;
+    for (long i = 0; i < filler; ++i) {
+        int y = 2001 + static_cast<int>(i * 20 / filler), m = 1 + NextRandom() % 12, d = 1 + NextRandom() % 28;
+        if (y == 2010 && (m == 11 || (m == 12 && d <= 11) || (m == 10 && d == 31))) y = 2011;
+        insert(y, m, d, NextRandom() % 22, NextRandom() % 60, 30 + NextRandom() % 120);
+    }
+    for (int i = 0; i < 900; ++i) {
+        // 300 in the week (about 43 a day), 600 on the other 23 days of November.
+        int d = i < 300 ? 11 + i % 7 : (i % 23 < 10 ? 1 + i % 23 : 8 + i % 23);
+        insert(2010, 11, d, NextRandom() % 23, NextRandom() % 60, 15 + NextRandom() % 180);
+    }
+    sqlite3_finalize(stmt);
+    ExecuteSql(db, "COMMIT");
+    CloseDataFile();
+    std::filesystem::rename(building, path);
+    return path;
+}
+
+struct ViewsFile {
+    explicit ViewsFile(long rows) {
+        OpenDataFile(FromUtf8(WeekMonthFile(rows)));
+        RebuildActionIndex(*OpenTables()->userData, index);
+    }
+    ~ViewsFile() { CloseDataFile(); }
+    ActionIndex index;
+};
+
+void BM_WeekRead(benchmark::State& state) {
+    ViewsFile file(state.range(0));
+    WeekData data;
+    DateValue start = DateValue::FromFields(2010, 11, 11);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(DbReadWeekData(nullptr, *OpenTables()->userData, file.index, start, data));
+    state.counters["actions"] = static_cast<double>(data.entries.size());
+}
+
+void BM_MonthPrepare(benchmark::State& state) {
+    ViewsFile file(state.range(0));
+    MonthGrid grid;
+    for (auto _ : state) {
+        PrepareMonthGrid(file.index, 2010, 11, grid);
+        benchmark::DoNotOptimize(grid.total);
+    }
+    state.counters["actions"] = grid.total;
+}
+
+void BM_ListPageRead(benchmark::State& state) {
+    ViewsFile file(state.range(0));
+    ListPage page;
+    int at = static_cast<int>((file.index.count() - 1) / 20 / 2); // a page in the middle
+    for (auto _ : state)
+        benchmark::DoNotOptimize(LoadListPage(nullptr, *OpenTables()->userData, file.index, at, 20, 1, page));
+    state.counters["rows"] = static_cast<double>(page.rows.size());
+}
+
+// Fill (read, bars or list) and, with range(1) = 1, a synchronous paint of the window.
+void ViewWindow(benchmark::State& state, int view) {
+    std::string dir = Folder() + "/views" + std::to_string(state.range(0));
+    std::filesystem::create_directories(dir);
+    SetProgramFolder(FromUtf8(dir + "/"));
+    ViewsFile file(state.range(0));
+    CMainApp app;
+    app.settings = DefaultSettings(ProgramDpi());
+    app.actionIndex = file.index;
+    app.shownDate = {2010, 11, 14};
+    CMainWnd window(app);
+    window.resize(ScaleByDpi(240), ScaleByDpi(320));
+    window.show();
+    window.Start(view, 1);
+    if (view == 4) app.listPage = static_cast<int>((file.index.count() - 1) / 20 / 2);
+    QApplication::processEvents();
+    for (auto _ : state) {
+        window.RefillView();
+        if (state.range(1)) window.repaint();
+    }
+}
+
+void BM_WeekWindow(benchmark::State& state) {
+    ViewWindow(state, 2);
+}
+void BM_MonthWindow(benchmark::State& state) {
+    ViewWindow(state, 3);
+}
+void BM_ListWindow(benchmark::State& state) {
+    ViewWindow(state, 4);
+}
+
+BENCHMARK(BM_WeekRead)->Arg(10000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MonthPrepare)->Arg(10000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ListPageRead)->Arg(10000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WeekWindow)->ArgsProduct({{10000, 1000000}, {0, 1}})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MonthWindow)->ArgsProduct({{10000, 1000000}, {0, 1}})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ListWindow)->ArgsProduct({{10000, 1000000}, {0, 1}})->Unit(benchmark::kMillisecond);
 
 BENCHMARK(BM_DayViewSingle)->Arg(10000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DayViewMulti)->Arg(10000)->Arg(1000000)->Unit(benchmark::kMillisecond);

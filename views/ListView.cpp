@@ -28,11 +28,9 @@ long long CListView::TotalActions() {
     return total;
 }
 
-void CListView::Fill() {
+void CListView::PrepareList() {
     CMainApp& app = window_.app_;
     QTreeWidget* list = window_.list_;
-    list->setUpdatesEnabled(false);
-    // The page size may follow the rows that fit: font and header come first.
     window_.SetListFont(app.settings.LstVwGrdFntName, app.settings.LstVwGrdFntSize);
     list->clear();
     list->setColumnCount(2);
@@ -40,7 +38,16 @@ void CListView::Fill() {
     int w = list->viewport()->width();
     list->setColumnWidth(0, 2 * w);
     list->setColumnWidth(1, ScaleByDpi(100));
+}
+
+void CListView::Fill() {
+    CMainApp& app = window_.app_;
+    QTreeWidget* list = window_.list_;
+    list->setUpdatesEnabled(false);
+    // The page size may follow the rows that fit: font and header come first.
+    PrepareList();
     int pageSize = window_.ListPageSize();
+    filledPageSize_ = pageSize;
     long long n = app.actionIndex.count();
     app.listPage = std::clamp(app.listPage, 0, LastListPage(n, pageSize));
     window_.dateLabel_->setText(ToQString(ListViewLabel(app.listPage, pageSize, n, TotalActions())));
@@ -65,6 +72,10 @@ void CListView::Fill() {
     list->setCurrentItem(item);
     item->setSelected(true);
     list->scrollToItem(item);
+}
+
+void CListView::OnResize() {
+    if (filledPageSize_ > 0 && window_.ListPageSize() != filledPageSize_) Fill();
 }
 
 bool CListView::ActionOfRow(int row, std::u16string& id, long long& position) const {

@@ -12,6 +12,10 @@ public:
     explicit CListView(CMainWnd& window);
 
     void Fill();
+    // Refills when the rows that fit a page changed with the window's size.
+    void OnResize();
+    // Font, columns and header of the list, which decide the rows that fit a page.
+    void PrepareList();
     // The action of a row of the page; false for "<新規作成>".
     bool ActionOfRow(int row, std::u16string& id, long long& position) const;
     const ListPage& page() const { return page_; }
@@ -22,4 +26,5 @@ private:
 
     CMainWnd& window_;
     ListPage page_;
+    int filledPageSize_ = 0;
 };

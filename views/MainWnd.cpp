@@ -311,6 +311,7 @@ void CMainWnd::LayOutView() {
     else
         weekView_->HideBars();
     if (app_.currentView == 3) monthView_->LayOut();
+    if (app_.currentView == 4) listView_->OnResize();
 }
 
 void CMainWnd::ShowControlsForView() {

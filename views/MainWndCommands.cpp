@@ -143,7 +143,10 @@ void CMainWnd::SelectView(int view) {
     if (app_.currentView == 1 && view != 1) SaveDayViewColumnWidths();
     app_.currentView = view;
     ShowControlsForView();
-    if (view == 4) app_.listPage = ListPageOfDate(app_.actionIndex, app_.shownDate, ListPageSize());
+    if (view == 4) {
+        listView_->PrepareList();
+        app_.listPage = ListPageOfDate(app_.actionIndex, app_.shownDate, ListPageSize());
+    }
     RefillView();
     update();
 }

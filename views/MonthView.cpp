@@ -8,6 +8,7 @@
 #include "store/DataFileTables.h"
 #include "views/MainWnd.h"
 
+#include <QFontMetrics>
 #include <QLabel>
 #include <QListWidget>
 #include <QPainter>
@@ -126,6 +127,9 @@ void CMonthView::Paint(QPainter& painter) {
     QFont dayFont(ToQString(s.MthVwGrdFntName));
     dayFont.setPixelSize((dpi * 18 + 48) / 96);
     dayFont.setWeight(QFont::Normal);
+    // In narrow cells the day number gives up size so that the count beside it stays legible.
+    while (dayFont.pixelSize() > 8 && QFontMetrics(dayFont).horizontalAdvance(QStringLiteral("28")) > g.cw * 6 / 10)
+        dayFont.setPixelSize(dayFont.pixelSize() - 1);
     QFont countFont(ToQString(s.MthVwGrdFntName));
     countFont.setPixelSize((dpi + 4) * 12 / 96);
     countFont.setWeight(QFont::Normal);

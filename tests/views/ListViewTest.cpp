@@ -122,8 +122,16 @@ TEST_F(ListView, PageSizeZeroFollowsTheListHeight) {
     EXPECT_LT(size, 45);
     EXPECT_EQ(Column(0).size(), static_cast<size_t>(size) + 1);
     EXPECT_EQ(Label(), ToUtf8(FormatText("1/%d - 45", (44 / size) + 1)));
+    // Switching to the list shows the page of the first action after ShownDate, whatever
+    // the view before had done to the list.
+    app.shownDate = {2010, 10, 20};
+    w.OnCommand(Cmd::ViewMonth);
+    w.OnCommand(Cmd::ViewList);
+    Rows rows = Column(0);
+    EXPECT_NE(std::find(rows.begin(), rows.end(), "2010/10/21 10:00-11:00 21:散歩:公園"), rows.end());
     // A taller window fits more rows.
     w.resize(360, 800);
+    app.listPage = 0;
     w.RefillView();
     EXPECT_GT(w.ListPageSize(), size);
     EXPECT_EQ(Column(0).size(), static_cast<size_t>(w.ListPageSize()) + 1);

@@ -258,6 +258,17 @@ TEST_F(MainWnd, Screenshots) {
     w.resize(640, 400);
     w.RefillView();
     EXPECT_FALSE(SaveScreenshot(&w, QStringLiteral("main_day_landscape")).isEmpty());
+    // The week, month and list views in both shapes.
+    const char* names[] = {"week", "month", "list"};
+    for (int view = 2; view <= 4; ++view) {
+        w.resize(360, 480);
+        w.OnCommand(Cmd::ViewDay + view - 1);
+        QString name = QStringLiteral("main_%1_").arg(QLatin1String(names[view - 2]));
+        EXPECT_FALSE(SaveScreenshot(&w, name + QStringLiteral("portrait")).isEmpty());
+        w.resize(640, 400);
+        EXPECT_FALSE(SaveScreenshot(&w, name + QStringLiteral("landscape")).isEmpty());
+    }
+    w.OnCommand(Cmd::ViewDay);
     w.resize(360, 480);
     w.menu()->popup(w.mapToGlobal(QPoint(150, 200)));
     QMenu* view = SubMenu(w.menu(), u"表示");
