@@ -6,6 +6,7 @@
 #include "core/QtPlatform.h"
 #include "core/ScaleByDpi.h"
 #include "core/WaitCursor.h"
+#include "recorder/RecorderDlg.h"
 #include "store/DataFileTables.h"
 #include "views/CommandIds.h"
 #include "views/MainWnd.h"
@@ -19,6 +20,11 @@
 void PrepareQtApplication() {
     QFont::insertSubstitution(QStringLiteral("MS UI Gothic"), QStringLiteral("Noto Sans CJK JP"));
     InstallQtPlatform();
+    InstallRecorderHooks();
+}
+
+void InstallRecorderHooks() {
+    ViewHooks().runRecorder = [](CMainWnd& window) { return App() ? RunRecorderDlg(*App(), &window) : 0; };
 }
 
 std::unique_ptr<CMainWnd> InitApplication(CMainApp& app) {

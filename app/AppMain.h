@@ -13,6 +13,9 @@ class QApplication;
 // and the Qt message boxes, wait cursor, progress and command posting.
 void PrepareQtApplication();
 
+// Installs the recorder as the main window's "レコーダー..." and start-up mode 1 entry.
+void InstallRecorderHooks();
+
 // Loads the settings, opens the data file and creates and shows the main window.
 // nullptr when start-up must end (the user has been told where there is something to tell).
 std::unique_ptr<CMainWnd> InitApplication(CMainApp& app);

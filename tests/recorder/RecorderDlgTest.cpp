@@ -3,7 +3,10 @@
 // editors and the selection dialogs, position commands, opening a line, closing and
 // quitting, and the screenshots of a chain of five.
 #include "recorder/RecorderDlg.h"
+#include "app/AppMain.h"
 #include "core/Clock.h"
+#include "core/Cp932.h"
+#include "core/Paths.h"
 #include "core/QtPlatform.h"
 #include "core/Utf.h"
 #include "edit/TimeSelectDlg.h"
@@ -13,6 +16,8 @@
 #include "tests/recorder/RecorderTestSupport.h"
 #include "tests/support/QtTestApp.h"
 #include "tests/support/Screens.h"
+#include "views/MainWnd.h"
+#include "views/ViewHooks.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -378,3 +383,43 @@ TEST_F(RecorderDlgTest, ScreenshotsOfAChainOfFive) {
 }
 
 } // namespace
+
+// The program's own entries: start-up mode 1 opens the recorder over the shown main
+// window, and quitting it ends the main window too.
+TEST(RecorderStartup, StartupMode1OpensTheRecorderAndQuitEndsTheProgram) {
+    TempDir dir;
+    ScriptedMessages messages;
+    SetFixedClock(2010, 11, 14, 9, 5, 3);
+    SetProgramFolder(FromUtf8(dir.path() + "/"));
+    ASSERT_EQ(CreateDataFile(dir.file16("user.sdf")), S_OK);
+    CloseDataFile();
+    TempDir::WriteBytes(dir.file("TideLog.dat"),
+                        ToCp932(u"[System]\r\nVersion:3.2.2010.1114\r\nStartupMode:1\r\n\r\n"));
+    ViewHooks() = MainWndHooks{};
+    InstallRecorderHooks();
+    CMainApp app;
+    SetApp(&app);
+    std::unique_ptr<CMainWnd> window = InitApplication(app);
+    ASSERT_NE(window, nullptr);
+    bool seen = false;
+    QTimer::singleShot(0, [&] {
+        auto* recorder = qobject_cast<CRecorderDlg*>(QApplication::activeModalWidget());
+        ASSERT_NE(recorder, nullptr);
+        seen = true;
+        EXPECT_EQ(recorder->parentWidget(), window.get());
+        EXPECT_TRUE(recorder->MenuItem(MenuOpenAtStartup)->isChecked());
+        recorder->OnCommand(Record);
+        recorder->OnCommand(Quit);
+    });
+    EXPECT_EQ(RunStartupDialog(app, *window), 1);
+    EXPECT_TRUE(seen);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(app.actionIndex.count(), 1);
+    window.reset();
+    app.ShutdownApplication();
+    ViewHooks() = MainWndHooks{};
+    SetApp(nullptr);
+    SetClockSource({});
+    EXPECT_EQ(messages.count(), 0u);
+}
