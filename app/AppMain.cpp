@@ -6,6 +6,7 @@
 #include "core/QtPlatform.h"
 #include "core/ScaleByDpi.h"
 #include "core/WaitCursor.h"
+#include "exchange/ExchangeDlg.h"
 #include "recorder/RecorderDlg.h"
 #include "store/DataFileTables.h"
 #include "views/CommandIds.h"
@@ -17,14 +18,18 @@
 
 #include <csignal>
 
+void InstallDialogHooks() {
+    ViewHooks().runExchange = [](CMainWnd& window, bool import) {
+        return OpenExchangeDlg(&window, *App(), import ? ExchangeMode::Import : ExchangeMode::Export,
+                               [&window] { window.RefillView(); });
+    };
+    ViewHooks().runRecorder = [](CMainWnd& window) { return RunRecorderDlg(*App(), &window); };
+}
+
 void PrepareQtApplication() {
     QFont::insertSubstitution(QStringLiteral("MS UI Gothic"), QStringLiteral("Noto Sans CJK JP"));
     InstallQtPlatform();
-    InstallRecorderHooks();
-}
-
-void InstallRecorderHooks() {
-    ViewHooks().runRecorder = [](CMainWnd& window) { return App() ? RunRecorderDlg(*App(), &window) : 0; };
+    InstallDialogHooks();
 }
 
 std::unique_ptr<CMainWnd> InitApplication(CMainApp& app) {

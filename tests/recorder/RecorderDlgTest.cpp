@@ -396,7 +396,7 @@ TEST(RecorderStartup, StartupMode1OpensTheRecorderAndQuitEndsTheProgram) {
     TempDir::WriteBytes(dir.file("TideLog.dat"),
                         ToCp932(u"[System]\r\nVersion:3.2.2010.1114\r\nStartupMode:1\r\n\r\n"));
     ViewHooks() = MainWndHooks{};
-    InstallRecorderHooks();
+    InstallDialogHooks();
     CMainApp app;
     SetApp(&app);
     std::unique_ptr<CMainWnd> window = InitApplication(app);
