@@ -13,6 +13,10 @@ class QApplication;
 // and the Qt message boxes, wait cursor, progress and command posting.
 void PrepareQtApplication();
 
+// Installs the entries through which the main window opens the dialogs built into the
+// diary (the edit dialog, ...).
+void InstallDialogHooks();
+
 // Loads the settings, opens the data file and creates and shows the main window.
 // nullptr when start-up must end (the user has been told where there is something to tell).
 std::unique_ptr<CMainWnd> InitApplication(CMainApp& app);
