@@ -29,9 +29,13 @@ namespace {
 
 constexpr char16_t kBoxEntry[] = u"<複数行枠で入力>";
 
-QString Q(std::u16string_view text) { return ToQString(text); }
+QString Q(std::u16string_view text) {
+    return ToQString(text);
+}
 
-void SetId(QObject* object, int id) { object->setObjectName(QStringLiteral("id%1").arg(id)); }
+void SetId(QObject* object, int id) {
+    object->setObjectName(QStringLiteral("id%1").arg(id));
+}
 
 // A static text that reports a tap (the "notify" statics of the dialog).
 class TapLabel : public QLabel {
@@ -48,9 +52,13 @@ private:
     std::function<void()> onTap_;
 };
 
-QDate ToQDate(const std::u16string& text) { return QDate::fromString(Q(text), QStringLiteral("yyyy/MM/dd")); }
+QDate ToQDate(const std::u16string& text) {
+    return QDate::fromString(Q(text), QStringLiteral("yyyy/MM/dd"));
+}
 
-std::u16string FromQDate(QDate date) { return FromQString(date.toString(QStringLiteral("yyyy/MM/dd"))); }
+std::u16string FromQDate(QDate date) {
+    return FromQString(date.toString(QStringLiteral("yyyy/MM/dd")));
+}
 
 // The 48 half-hour texts "00:00" … "23:30" (the application's pick list without "24:00").
 QStringList HalfHours(const CMainApp& app) {
@@ -125,7 +133,7 @@ void CEditActionDlg::CreateControls() {
     grid->setHorizontalSpacing(ScaleByDpi(2));
     grid->setVerticalSpacing(ScaleByDpi(2));
     const AppSettings& s = app_.settings;
-    const std::u16string names[8] = {s.StaDtTmName, s.EndDtTmName, s.LatName, s.LonName,
+    const std::u16string names[8] = {s.StaDtTmName, s.EndDtTmName, s.LatName,   s.LonName,
                                      s.PlaceName,   s.Cate1Name,   s.Cate2Name, s.MemoName};
     const int labelIds[8] = {EditCmd::StartLabel, EditCmd::EndLabel,   EditCmd::LatLabel,   EditCmd::LonLabel,
                              EditCmd::PlaceLabel, EditCmd::Cate1Label, EditCmd::Cate2Label, EditCmd::MemoLabel};
@@ -162,7 +170,8 @@ void CEditActionDlg::CreateControls() {
     category1_ = AddValue(EditCmd::Cate1);
     category2_ = AddValue(EditCmd::Cate2);
     QLabel* rows[5] = {latitude_, longitude_, place_, category1_, category2_};
-    for (int i = 0; i < 5; ++i) grid->addWidget(rows[i], i + 2, 1, 1, 3);
+    for (int i = 0; i < 5; ++i)
+        grid->addWidget(rows[i], i + 2, 1, 1, 3);
     memo_ = AddValue(EditCmd::Memo);
     memo_->setWordWrap(true);
     memo_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -305,7 +314,8 @@ void CEditActionDlg::Refresh() {
     category1_->setText(Q(f.category1));
     category2_->setText(Q(f.category2));
     memo_->setText(Q(f.memoShown));
-    for (int i = 1; i <= 3; ++i) tools_[i]->setEnabled(!creating);
+    for (int i = 1; i <= 3; ++i)
+        tools_[i]->setEnabled(!creating);
     tools_[4]->setChecked(f.continuous);
     tools_[5]->setChecked(f.openAtStartup);
     menuContinuous_->setChecked(f.continuous);
@@ -408,12 +418,15 @@ void CEditActionDlg::OpenTimeEditor(InPlaceEditor which) {
         request.hour = time.size() >= 5 ? std::stoi(std::string(time.begin(), time.begin() + 2)) : 0;
         request.minute = time.size() >= 5 ? std::stoi(std::string(time.begin() + 3, time.begin() + 5)) : 0;
         if (RunTimeSelectDlg(this, request) != 1) return;
-        std::u16string picked = request.resultHour >= 25 ? std::u16string(kAllDayText)
-                                                         : FromQString(QStringLiteral("%1:%2")
-                                                                           .arg(request.resultHour, 2, 10, QChar('0'))
-                                                                           .arg(request.resultMinute, 2, 10, QChar('0')));
-        if (start) f.CommitStartTime(picked);
-        else f.CommitEndTime(picked);
+        std::u16string picked = request.resultHour >= 25
+                                    ? std::u16string(kAllDayText)
+                                    : FromQString(QStringLiteral("%1:%2")
+                                                      .arg(request.resultHour, 2, 10, QChar('0'))
+                                                      .arg(request.resultMinute, 2, 10, QChar('0')));
+        if (start)
+            f.CommitStartTime(picked);
+        else
+            f.CommitEndTime(picked);
         Refresh();
         return;
     }
@@ -422,8 +435,10 @@ void CEditActionDlg::OpenTimeEditor(InPlaceEditor which) {
     list_->addItems(HalfHours(app_));
     QString shown = start ? Q(f.StartTimeShown()) : Q(f.endTime);
     // An empty field preselects 11:30.
-    if (shown.isEmpty()) list_->setCurrentIndex(start ? 24 : 23);
-    else list_->setCurrentText(shown);
+    if (shown.isEmpty())
+        list_->setCurrentIndex(start ? 24 : 23);
+    else
+        list_->setCurrentText(shown);
     editor_ = which;
     PlaceOver(list_, start ? startTime_ : endTime_, ScaleByDpi(20));
     list_->lineEdit()->selectAll();
@@ -436,10 +451,10 @@ void CEditActionDlg::OpenPickEditor(InPlaceEditor which) {
     const std::vector<std::u16string>* values = &lists.Place;
     std::u16string current = f.place, name = s.PlaceName;
     QLabel* field = place_;
-    if (which == InPlaceEditor::Category1) values = &lists.Category1, current = f.category1, name = s.Cate1Name,
-                                           field = category1_;
-    if (which == InPlaceEditor::Category2) values = &lists.Category2, current = f.category2, name = s.Cate2Name,
-                                           field = category2_;
+    if (which == InPlaceEditor::Category1)
+        values = &lists.Category1, current = f.category1, name = s.Cate1Name, field = category1_;
+    if (which == InPlaceEditor::Category2)
+        values = &lists.Category2, current = f.category2, name = s.Cate2Name, field = category2_;
     if (app_.settings.ItmSelMode == 2) {
         ValueSelectRequest request;
         request.title = name + u"の選択";
@@ -447,13 +462,16 @@ void CEditActionDlg::OpenPickEditor(InPlaceEditor which) {
         request.list = *values;
         if (RunValueSelectDlg(this, request) != 1) return;
         std::u16string text = request.result.value_or(u"");
-        if (which == InPlaceEditor::Place) f.CommitPlace(text);
-        else f.CommitCategory(which == InPlaceEditor::Category1 ? 1 : 2, text);
+        if (which == InPlaceEditor::Place)
+            f.CommitPlace(text);
+        else
+            f.CommitCategory(which == InPlaceEditor::Category1 ? 1 : 2, text);
         Refresh();
         return;
     }
     list_->clear();
-    for (const std::u16string& value : *values) list_->addItem(Q(value));
+    for (const std::u16string& value : *values)
+        list_->addItem(Q(value));
     list_->setCurrentIndex(-1);
     list_->setEditText(Q(current));
     editor_ = which;
@@ -476,7 +494,8 @@ void CEditActionDlg::OpenMemoEditor(bool box) {
         request.title = app_.settings.MemoName + u"の選択";
         request.initialValue = f.memo;
         request.list.push_back(kBoxEntry);
-        for (const std::u16string& value : app_.settings.lists.Memo) request.list.push_back(value);
+        for (const std::u16string& value : app_.settings.lists.Memo)
+            request.list.push_back(value);
         request.listCapacity = 21;
         if (RunValueSelectDlg(this, request) != 1) return;
         if (request.result == std::u16string(kBoxEntry)) return OpenMemoEditor(true);
@@ -486,7 +505,8 @@ void CEditActionDlg::OpenMemoEditor(bool box) {
     }
     list_->clear();
     list_->addItem(Q(kBoxEntry));
-    for (const std::u16string& value : app_.settings.lists.Memo) list_->addItem(Q(value));
+    for (const std::u16string& value : app_.settings.lists.Memo)
+        list_->addItem(Q(value));
     list_->setCurrentIndex(-1);
     list_->setEditText(Q(f.memo));
     editor_ = InPlaceEditor::MemoList;

@@ -80,7 +80,18 @@ enum : int {
 }
 
 // The floating editor that is open over a field.
-enum class InPlaceEditor { None, StartDate, StartTime, EndDate, EndTime, Place, Category1, Category2, MemoList, MemoBox };
+enum class InPlaceEditor {
+    None,
+    StartDate,
+    StartTime,
+    EndDate,
+    EndTime,
+    Place,
+    Category1,
+    Category2,
+    MemoList,
+    MemoBox
+};
 
 // The extended items editor as the dialog calls it: the current text in, 1 with the new
 // text (absent = no items) or 2 for cancel.

@@ -88,11 +88,17 @@ EditActionForm::EditActionForm(CMainApp& app, UserDataTable* table, WindowHandle
     openAtStartup = app.settings.StartupMode == 2;
 }
 
-bool EditActionForm::languageOn() const { return app_.settings.ActTxtMode != 1; }
+bool EditActionForm::languageOn() const {
+    return app_.settings.ActTxtMode != 1;
+}
 
-bool EditActionForm::PrevEnabled() const { return app_.actionIndex.count() > 0 && position > 0; }
+bool EditActionForm::PrevEnabled() const {
+    return app_.actionIndex.count() > 0 && position > 0;
+}
 
-bool EditActionForm::NextEnabled() const { return position <= app_.actionIndex.count() - 1; }
+bool EditActionForm::NextEnabled() const {
+    return position <= app_.actionIndex.count() - 1;
+}
 
 std::u16string EditActionForm::TodayText() const {
     LocalDateTime now = LocalNow();
@@ -489,8 +495,9 @@ int EditActionForm::Save() {
 int EditActionForm::CheckUnsaved(bool shortQuestions) {
     if (!modified) return kFormDone;
     bool creating = state == EditState::New;
-    const char16_t* text = creating ? (shortQuestions ? u"作成しますか。" : u"アクションの内容が入力されています。作成しますか。")
-                                    : (shortQuestions ? u"変更しますか。" : u"アクションの内容が変更されています。変更しますか。");
+    const char16_t* text =
+        creating ? (shortQuestions ? u"作成しますか。" : u"アクションの内容が入力されています。作成しますか。")
+                 : (shortQuestions ? u"変更しますか。" : u"アクションの内容が変更されています。変更しますか。");
     int answer = ShowMessage(owner_, text, creating ? u"作成確認" : u"変更確認", MB_YESNOCANCEL | MB_ICONQUESTION);
     if (answer == IDCANCEL) return kFormStopped;
     if (answer == IDYES && Write() != kFormDone) return kFormStopped;
@@ -552,8 +559,10 @@ int EditActionForm::Delete() {
     ActionIndex& index = app_.actionIndex;
     std::u16string neighbour;
     long long count = index.count();
-    if (position + 1 < count) neighbour = index.IdAt(position + 1);
-    else if (position - 1 >= 0 && position - 1 < count) neighbour = index.IdAt(position - 1);
+    if (position + 1 < count)
+        neighbour = index.IdAt(position + 1);
+    else if (position - 1 >= 0 && position - 1 < count)
+        neighbour = index.IdAt(position - 1);
     std::u16string start = ToRecord()[ActionField::StaDateTime].value_or(u"");
     std::u16string id = *actId;
     HRESULT hr = table_->DeleteAction(id);
@@ -573,7 +582,8 @@ int EditActionForm::Delete() {
             return kFormStopped;
         }
     } else {
-        to = SearchActionIndex(index, start.substr(0, 10), start.size() > 11 ? start.substr(11) : u"", SearchMode::Lower);
+        to = SearchActionIndex(index, start.substr(0, 10), start.size() > 11 ? start.substr(11) : u"",
+                               SearchMode::Lower);
         if (to < 0 || to >= index.count()) to = index.count() - 1;
     }
     position = to;

@@ -40,8 +40,8 @@ public:
 
     // --- the fields as the controls show them ---
     std::u16string startDate, startTime, endDate, endTime; // times "hh:mm" (or "" unset)
-    bool allDay = false;               // both times show "<終日>", stored 00:00:00 … 24:00:00
-    std::u16string latitude, longitude; // degree texts; empty = no position
+    bool allDay = false;                                   // both times show "<終日>", stored 00:00:00 … 24:00:00
+    std::u16string latitude, longitude;                    // degree texts; empty = no position
     std::u16string place, category1, category2;
     std::u16string memo;      // the memo as typed: what is stored
     std::u16string memoShown; // the memo field: evaluated when the language is on

@@ -20,7 +20,9 @@ bool OpenWithDesktop(const std::string& url) {
 
 } // namespace
 
-void SetWebMapOpener(WebMapOpener opener) { Opener() = std::move(opener); }
+void SetWebMapOpener(WebMapOpener opener) {
+    Opener() = std::move(opener);
+}
 
 int OpenWebMap(QWidget* owner, double latitude, double longitude) {
     std::string url = MakeWebMapUrl(latitude, longitude);

@@ -17,7 +17,9 @@ const auto* const g_environment = InstallQtTestEnvironment();
 
 } // namespace
 
-std::string U8(const OptText& text) { return text ? ToUtf8(*text) : std::string("<null>"); }
+std::string U8(const OptText& text) {
+    return text ? ToUtf8(*text) : std::string("<null>");
+}
 
 void EditDlgFixture::SetUp() {
     SetFixedClock(2010, 11, 17, 9, 40, 0); // a Wednesday

@@ -21,7 +21,8 @@ TEST(WebMap, AddressInEveryLocale) {
     std::string saved = previous ? previous : "C";
     for (const char* locale : {"C", "de_DE.utf8"}) {
         if (!std::setlocale(LC_NUMERIC, locale)) continue;
-        for (const Case& c : cases) EXPECT_EQ(MakeWebMapUrl(c.lat, c.lon), c.url) << locale;
+        for (const Case& c : cases)
+            EXPECT_EQ(MakeWebMapUrl(c.lat, c.lon), c.url) << locale;
     }
     std::setlocale(LC_NUMERIC, saved.c_str());
 }
