@@ -7,6 +7,7 @@
 #include "core/ScaleByDpi.h"
 #include "core/WaitCursor.h"
 #include "edit/EditActionDlg.h"
+#include "exchange/ExchangeDlg.h"
 #include "store/DataFileTables.h"
 #include "views/CommandIds.h"
 #include "views/MainWnd.h"
@@ -17,14 +18,18 @@
 
 #include <csignal>
 
+void InstallDialogHooks() {
+    ViewHooks().runEditDialog = [](CMainWnd& window, int mode) { return RunEditActionDlg(&window, mode); };
+    ViewHooks().runExchange = [](CMainWnd& window, bool import) {
+        return OpenExchangeDlg(&window, *App(), import ? ExchangeMode::Import : ExchangeMode::Export,
+                               [&window] { window.RefillView(); });
+    };
+}
+
 void PrepareQtApplication() {
     QFont::insertSubstitution(QStringLiteral("MS UI Gothic"), QStringLiteral("Noto Sans CJK JP"));
     InstallQtPlatform();
     InstallDialogHooks();
-}
-
-void InstallDialogHooks() {
-    ViewHooks().runEditDialog = [](CMainWnd& window, int mode) { return RunEditActionDlg(&window, mode); };
 }
 
 std::unique_ptr<CMainWnd> InitApplication(CMainApp& app) {
