@@ -6,6 +6,7 @@
 #include "core/QtPlatform.h"
 #include "core/ScaleByDpi.h"
 #include "core/WaitCursor.h"
+#include "find/FindDlg.h"
 #include "store/DataFileTables.h"
 #include "views/CommandIds.h"
 #include "views/MainWnd.h"
@@ -19,6 +20,7 @@
 void PrepareQtApplication() {
     QFont::insertSubstitution(QStringLiteral("MS UI Gothic"), QStringLiteral("Noto Sans CJK JP"));
     InstallQtPlatform();
+    ViewHooks().runFind = RunFindDlg;
 }
 
 std::unique_ptr<CMainWnd> InitApplication(CMainApp& app) {

@@ -10,7 +10,8 @@ class CMainWnd;
 class QApplication;
 
 // Prepares a QApplication for the diary: the font substitution of "MS UI Gothic"
-// and the Qt message boxes, wait cursor, progress and command posting.
+// and the Qt message boxes, wait cursor, progress and command posting; installs the
+// entries of the dialogs the main window opens (ViewHooks).
 void PrepareQtApplication();
 
 // Loads the settings, opens the data file and creates and shows the main window.
