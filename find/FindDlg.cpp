@@ -137,8 +137,11 @@ void CFindDlg::CreateControls() {
                               {clear_, kIdClear},
                               {close_, kIdClose},
                               {softRun_, kIdRun},
-                              {softMenu_, kIdSoftMenu}})
+                              {softMenu_, kIdSoftMenu}}) {
+        // Return in an editor must not press a button ("・" would overwrite a date).
+        button->setAutoDefault(false);
         connect(button, &QPushButton::clicked, this, [this, id = id] { OnCommand(id); });
+    }
     connect(timeEditor_, &QComboBox::activated, this, [this] { CommitTimeEditor(); });
     connect(timeEditor_->lineEdit(), &QLineEdit::returnPressed, this, [this] { CommitTimeEditor(); });
     connect(calendar_, &QCalendarWidget::clicked, this, &CFindDlg::OnDateChosen);

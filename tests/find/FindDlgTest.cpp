@@ -118,6 +118,9 @@ TEST_F(FindDlg, TimeEditorListsAndChecks) {
     QTest::keyClick(editor->lineEdit(), Qt::Key_Return);
     EXPECT_FALSE(editor->isVisible());
     EXPECT_EQ(Text(d, 1262), QStringLiteral("09:30"));
+    // Return closed only the editor: no button took it (the date is still empty).
+    QTest::keyClick(&d, Qt::Key_Return);
+    EXPECT_EQ(Text(d, 1261), QString());
     // The end list has no all-day entry; a wrong time keeps the editor open.
     QTest::mouseClick(Child<QLabel>(d, 1266), Qt::LeftButton);
     EXPECT_EQ(editor->count(), 50);
