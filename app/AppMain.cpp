@@ -6,6 +6,7 @@
 #include "core/QtPlatform.h"
 #include "core/ScaleByDpi.h"
 #include "core/WaitCursor.h"
+#include "exchange/ExchangeDlg.h"
 #include "find/FindDlg.h"
 #include "store/DataFileTables.h"
 #include "views/CommandIds.h"
@@ -17,10 +18,18 @@
 
 #include <csignal>
 
+void InstallDialogHooks() {
+    ViewHooks().runExchange = [](CMainWnd& window, bool import) {
+        return OpenExchangeDlg(&window, *App(), import ? ExchangeMode::Import : ExchangeMode::Export,
+                               [&window] { window.RefillView(); });
+    };
+    ViewHooks().runFind = RunFindDlg;
+}
+
 void PrepareQtApplication() {
     QFont::insertSubstitution(QStringLiteral("MS UI Gothic"), QStringLiteral("Noto Sans CJK JP"));
     InstallQtPlatform();
-    ViewHooks().runFind = RunFindDlg;
+    InstallDialogHooks();
 }
 
 std::unique_ptr<CMainWnd> InitApplication(CMainApp& app) {
