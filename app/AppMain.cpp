@@ -9,6 +9,7 @@
 #include "edit/EditActionDlg.h"
 #include "edit/WebMap.h"
 #include "exchange/ExchangeDlg.h"
+#include "find/FindDlg.h"
 #include "recorder/RecorderDlg.h"
 #include "store/DataFileTables.h"
 #include "views/CommandIds.h"
@@ -26,6 +27,7 @@ void InstallDialogHooks() {
         return OpenExchangeDlg(&window, *App(), import ? ExchangeMode::Import : ExchangeMode::Export,
                                [&window] { window.RefillView(); });
     };
+    ViewHooks().runFind = RunFindDlg;
     ViewHooks().runRecorder = [](CMainWnd& window) { return RunRecorderDlg(*App(), &window); };
     RecorderHooks().runEditDialog = [](QWidget* parent, int mode) { return RunEditActionDlg(parent, mode); };
     RecorderHooks().openWebMap = [](QWidget* owner, double latitude, double longitude) {
