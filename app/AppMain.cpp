@@ -14,6 +14,7 @@
 #include "store/DataFileTables.h"
 #include "views/CommandIds.h"
 #include "views/MainWnd.h"
+#include "views/MapView.h"
 #include "views/ViewHooks.h"
 
 #include <QApplication>
@@ -28,6 +29,8 @@ void InstallDialogHooks() {
                                [&window] { window.RefillView(); });
     };
     ViewHooks().runFind = RunFindDlg;
+    ViewHooks().openWebMap = [](CMainWnd& window) { window.mapView().OnEditDispMap(); };
+    ViewHooks().moveMap = [](CMainWnd& window) { window.mapView().MoveToSelected(); };
     ViewHooks().runRecorder = [](CMainWnd& window) { return RunRecorderDlg(*App(), &window); };
     RecorderHooks().runEditDialog = [](QWidget* parent, int mode) { return RunEditActionDlg(parent, mode); };
     RecorderHooks().openWebMap = [](QWidget* owner, double latitude, double longitude) {

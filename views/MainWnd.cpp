@@ -7,6 +7,7 @@
 #include "resources/ToolBarIcons.h"
 #include "views/CommandIds.h"
 #include "views/ListView.h"
+#include "views/MapView.h"
 #include "views/MonthView.h"
 #include "views/WeekView.h"
 #include "views/WeekdayButton.h"
@@ -73,6 +74,7 @@ CMainWnd::CMainWnd(CMainApp& app, QWidget* parent) : QWidget(parent), app_(app) 
     weekView_ = std::make_unique<CWeekView>(*this);
     monthView_ = std::make_unique<CMonthView>(*this);
     listView_ = std::make_unique<CListView>(*this);
+    mapView_ = std::make_unique<CMapView>(*this);
     // The view keys work wherever the focus is in the window.
     qApp->installEventFilter(this);
     auto* about = new QShortcut(QKeySequence(QStringLiteral("Ctrl+A")), this);
@@ -346,6 +348,7 @@ void CMainWnd::resizeEvent(QResizeEvent*) {
 void CMainWnd::closeEvent(QCloseEvent* event) {
     ClosePopups();
     if (app_.currentView == 1) SaveDayViewColumnWidths();
+    if (app_.currentView == 5) mapView_->SaveColumnWidths();
     event->accept();
 }
 
@@ -389,21 +392,30 @@ bool CMainWnd::OnViewKey(QObject* target, QKeyEvent* key) {
 }
 
 void CMainWnd::mousePressEvent(QMouseEvent* event) {
+    // The map view drags with the left button; a hold still pops up its menu.
+    if (app_.currentView == 5 && event->button() == Qt::LeftButton) mapView_->Press(event->position().toPoint());
     hold_.Press(this, event, [this](QPoint at) {
         tapAndHold_ = true;
         if (app_.currentView == 2) weekView_->HoldBackground(at);
         if (app_.currentView == 3) monthView_->HoldGrid(at);
+        if (app_.currentView == 5 && mapView_->PlotArea().contains(at)) mapView_->Hold(at);
     });
+}
+
+void CMainWnd::mouseMoveEvent(QMouseEvent* event) {
+    if (app_.currentView == 5) mapView_->Move(event->position().toPoint());
 }
 
 void CMainWnd::mouseReleaseEvent(QMouseEvent* event) {
     bool tap = hold_.Release(event);
     tapAndHold_ = false;
     if (tap && app_.currentView == 3) monthView_->TapGrid(event->position().toPoint());
+    if (app_.currentView == 5) mapView_->Release(event->position().toPoint());
 }
 
 void CMainWnd::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     if (app_.currentView == 2) weekView_->Paint(painter);
     if (app_.currentView == 3) monthView_->Paint(painter);
+    if (app_.currentView == 5) mapView_->Paint(painter);
 }

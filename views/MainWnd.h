@@ -28,6 +28,7 @@ class QTreeWidget;
 class QKeyEvent;
 class CWeekdayButton;
 class CListView;
+class CMapView;
 class CMonthView;
 class CWeekView;
 
@@ -73,6 +74,7 @@ public:
     CWeekView& weekView() const { return *weekView_; }
     CMonthView& monthView() const { return *monthView_; }
     CListView& listView() const { return *listView_; }
+    CMapView& mapView() const { return *mapView_; }
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -80,12 +82,14 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
 private:
     friend class CWeekView;
     friend class CMonthView;
     friend class CListView;
+    friend class CMapView;
 
     void CreateControls();
     void CreateSoftKeys();
@@ -163,6 +167,7 @@ private:
     std::unique_ptr<CWeekView> weekView_;
     std::unique_ptr<CMonthView> monthView_;
     std::unique_ptr<CListView> listView_;
+    std::unique_ptr<CMapView> mapView_;
     TapAndHold hold_;
     bool forwardingKey_ = false;
 };

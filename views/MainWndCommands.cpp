@@ -10,6 +10,7 @@
 #include "store/DataFileTables.h"
 #include "views/CommandIds.h"
 #include "views/ListView.h"
+#include "views/MapView.h"
 #include "views/MonthView.h"
 #include "views/Navigation.h"
 #include "views/ViewHooks.h"
@@ -141,6 +142,7 @@ void CMainWnd::ClosePopups() {
 
 void CMainWnd::SelectView(int view) {
     if (app_.currentView == 1 && view != 1) SaveDayViewColumnWidths();
+    if (app_.currentView == 5 && view != 5) mapView_->SaveColumnWidths();
     app_.currentView = view;
     ShowControlsForView();
     if (view == 4) {
@@ -169,9 +171,8 @@ void CMainWnd::RefillView() {
         listView_->Fill();
         break;
     default:
-        // The map fill is its own view's work.
         ClearViewList();
-        SetDateLabelToShownDate();
+        mapView_->Fill();
         break;
     }
     list_->setFocus();
@@ -307,6 +308,7 @@ bool CMainWnd::ActionOfRow(int row, std::u16string& id, long long& position) con
     }
     if (view == 4) return listView_->ActionOfRow(row, id, position);
     if (view == 3) return monthView_->ActionOfLine(row, id, position);
+    if (view == 5) return mapView_->ActionOfRow(row, id, position);
     return false;
 }
 
