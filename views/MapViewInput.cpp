@@ -67,7 +67,7 @@ void CMapView::Move(QPoint at) {
         int limit = DragThreshold(ProgramDpi());
         if (std::abs(at.x() - plot_.tapX) <= limit && std::abs(at.y() - plot_.tapY) <= limit) return;
         plot_.dragMode = plot_.tapX < w - ScaleByDpi(14) ? MapDrag::Pan : MapDrag::Zoom;
-        return;
+        break; // the drag starts here: this move shifts nothing
     }
     case MapDrag::Pan:
         plot_.ox += at.x() - plot_.prevX;
@@ -99,6 +99,7 @@ void CMapView::Release(QPoint at) {
     } else if (mode == MapDrag::Pan) {
         // The last move's shift comes in with the fold; the origin then sits within
         // one grid step of the centre and the reference carries the rest.
+        plot_.gridStep = ComputeScaleBar(plot_.lat0, plot_.scale, ScaleByDpi(100)).gridStep;
         FoldPan(plot_, at.x() - plot_.prevX, at.y() - plot_.prevY, area.width(), area.height());
         RepaintPlot();
     }
