@@ -43,14 +43,16 @@ function(tidemark_qt_library name)
     target_link_libraries(${name} PUBLIC Qt6::Widgets ${ARG_LIBS})
 endfunction()
 
-# tidemark_restrict_links(target ALLOWED ...)
-# The target may link, directly or through others, only the listed tidemark_ targets
-# (libraries outside the project, such as Qt or SQLite, are not restricted here).
-# Checked by tidemark_check_layers() when the configuration ends.
+# tidemark_restrict_links(target [ALLOWED ...] [DENIED ...])
+# With ALLOWED the target may link, directly or through others, only the listed
+# tidemark_ targets (libraries outside the project, such as Qt or SQLite, are not
+# restricted here); with DENIED it must not link any of those listed. Checked by
+# tidemark_check_layers() when the configuration ends.
 function(tidemark_restrict_links target)
-    cmake_parse_arguments(ARG "" "" "ALLOWED" ${ARGN})
+    cmake_parse_arguments(ARG "" "" "ALLOWED;DENIED" ${ARGN})
     set_property(GLOBAL APPEND PROPERTY TIDEMARK_RESTRICTED_TARGETS ${target})
     set_property(GLOBAL PROPERTY TIDEMARK_ALLOWED_LINKS_${target} ${ARG_ALLOWED})
+    set_property(GLOBAL PROPERTY TIDEMARK_DENIED_LINKS_${target} ${ARG_DENIED})
 endfunction()
 
 # Every target the given one links, directly or through others (into out_var).
@@ -99,9 +101,10 @@ function(tidemark_check_layers)
     get_property(restricted GLOBAL PROPERTY TIDEMARK_RESTRICTED_TARGETS)
     foreach(target IN LISTS restricted)
         get_property(allowed GLOBAL PROPERTY TIDEMARK_ALLOWED_LINKS_${target})
+        get_property(denied GLOBAL PROPERTY TIDEMARK_DENIED_LINKS_${target})
         tidemark_link_closure(${target} linked)
         foreach(current IN LISTS linked)
-            if(current MATCHES "^tidemark_" AND NOT current IN_LIST allowed)
+            if(current MATCHES "^tidemark_" AND ((allowed AND NOT current IN_LIST allowed) OR current IN_LIST denied))
                 message(FATAL_ERROR "${target} links ${current}, which it must not use")
             endif()
         endforeach()

@@ -15,8 +15,7 @@ constexpr long long kRangeWidth = 4096;
 // table would otherwise be tried one row number at a time); the recovery follows.
 constexpr long long kFailureBudget = 20000;
 
-const char kRangeQuery[] =
-    "select _rowid_ as salvage_rowid, * from t_UserData where _rowid_ > ?1 and _rowid_ <= ?2";
+const char kRangeQuery[] = "select _rowid_ as salvage_rowid, * from t_UserData where _rowid_ > ?1 and _rowid_ <= ?2";
 
 class RangeReader {
 public:
@@ -87,8 +86,7 @@ PassEnd ReadRowsAfter(sqlite3* db, long long lastRowid, SalvageOutput& output) {
     return PassEnd::Done;
 }
 
-PassEnd ScanFileForRows(const std::u16string& path, bool keepFreePages, SalvageOutput* output,
-                        long long* rowsFound) {
+PassEnd ScanFileForRows(const std::u16string& path, bool keepFreePages, SalvageOutput* output, long long* rowsFound) {
     PageScanResult scan = ScanPagesForRows(path, keepFreePages, [output](const SalvagedRow& row) {
         return !output || output->Take(row, RowOrigin::SameTable);
     });

@@ -44,9 +44,9 @@ std::u16string SalvageIdentifier(const ActionRecord& r, IdentifierCounter& count
 void AppendSalvageLine(const ActionRecord& r, IdentifierCounter& counter, std::u16string& line) {
     AppendPlainField(line, SalvageIdentifier(r, counter));
     const std::pair<int, std::u16string_view> fields[] = {
-        {LastUpdate, u"(NULL)"}, {StaDateTime, u"(NULL)"}, {EndDateTime, u"(NULL)"}, {Latitude, u""},
-        {Longitude, u""},        {Subject, u""},           {Place, u"(NULL)"},       {Category1, u"(NULL)"},
-        {Category2, u"(NULL)"}};
+        {LastUpdate, u"(NULL)"}, {StaDateTime, u"(NULL)"}, {EndDateTime, u"(NULL)"},
+        {Latitude, u""},         {Longitude, u""},         {Subject, u""},
+        {Place, u"(NULL)"},      {Category1, u"(NULL)"},   {Category2, u"(NULL)"}};
     for (const auto& [field, absent] : fields) {
         line += u'\t';
         AppendPlainField(line, Or(r[field], absent));

@@ -42,8 +42,7 @@ SalvageOutput::~SalvageOutput() {
 bool SalvageOutput::OpenExport() {
     export_.file = CreateFile(exportPath_);
     if (export_.file) return true;
-    ShowMessage(owner_,
-                u"エクスポートファイル[" + exportPath_ + u"]のオープンに失敗しました。環境を見直してください。",
+    ShowMessage(owner_, u"エクスポートファイル[" + exportPath_ + u"]のオープンに失敗しました。環境を見直してください。",
                 u"オープンエラー", MB_OK | MB_ICONSTOP);
     return false;
 }
@@ -125,10 +124,10 @@ bool SalvageOutput::Close() {
 
 bool SalvageOutput::WriteFailed(int code) {
     if (!failed_)
-        ShowMessage(owner_,
-                    FormatText("エクスポートファイルの書込みに失敗(%d)しました。メモリの空き容量を確認してください。",
-                               code),
-                    u"書込みエラー", MB_OK | MB_ICONSTOP);
+        ShowMessage(
+            owner_,
+            FormatText("エクスポートファイルの書込みに失敗(%d)しました。メモリの空き容量を確認してください。", code),
+            u"書込みエラー", MB_OK | MB_ICONSTOP);
     failed_ = true;
     return false;
 }

@@ -21,14 +21,13 @@ void Tell(WindowHandle owner, std::u16string_view text, std::u16string_view capt
 }
 
 bool Confirmed(WindowHandle owner) {
-    int answer = ShowMessage(
-        owner,
-        u"★下記をよく読んでから実行してください。\n"
-        u"●データ取出しは実行ファイルと同じフォルダにデータファイルをコピーしてから実行します。"
-        u"充分なメモリの空き領域を確保してから実行してください。\n"
-        u"●データ取出しを実行すると異常終了することがありますがエクスポートファイルには、"
-        u"その時点までの内容が出力されています。\n\nよろしければ「はい」をタップしてください。",
-        u"実行前確認事項", MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
+    int answer = ShowMessage(owner,
+                             u"★下記をよく読んでから実行してください。\n"
+                             u"●データ取出しは実行ファイルと同じフォルダにデータファイルをコピーしてから実行します。"
+                             u"充分なメモリの空き領域を確保してから実行してください。\n"
+                             u"●データ取出しを実行すると異常終了することがありますがエクスポートファイルには、"
+                             u"その時点までの内容が出力されています。\n\nよろしければ「はい」をタップしてください。",
+                             u"実行前確認事項", MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
     return answer == IDYES;
 }
 

@@ -7,11 +7,11 @@
 #include "core/Utf.h"
 #include "tests/salvage/SalvageTestSupport.h"
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <random>
-#include <cstdio>
 #include <set>
 
 namespace {

@@ -1,9 +1,9 @@
 // The export and error lines: identifiers, "(NULL)" and empty fields, the memo, the
 // error rows.
+#include "salvage/SalvageLines.h"
 #include "core/Clock.h"
 #include "core/Utf.h"
 #include "exchange/ExchangeFormat.h"
-#include "salvage/SalvageLines.h"
 
 #include <gtest/gtest.h>
 

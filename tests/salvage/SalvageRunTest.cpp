@@ -133,8 +133,8 @@ TEST_F(SalvageRunTest, ExportFileThatCannotBeCreated) {
     SalvageResult result = Salvage(data);
     EXPECT_EQ(result.code, -2);
     EXPECT_EQ(messages.last().caption, u"オープンエラー");
-    EXPECT_EQ(messages.last().text, u"エクスポートファイル[" + FromUtf8(exportFile) +
-                                        u"]のオープンに失敗しました。環境を見直してください。");
+    EXPECT_EQ(messages.last().text,
+              u"エクスポートファイル[" + FromUtf8(exportFile) + u"]のオープンに失敗しました。環境を見直してください。");
 }
 
 TEST_F(SalvageRunTest, ErrorFileThatCannotBeCreatedEndsTheExport) {
@@ -144,8 +144,8 @@ TEST_F(SalvageRunTest, ErrorFileThatCannotBeCreatedEndsTheExport) {
     fs::create_directory(errorFile); // a folder where the error file would go
     SalvageResult result = Salvage(data);
     ASSERT_EQ(messages.count(), 3u);
-    EXPECT_EQ(messages.shown()[1].text, u"エラーファイル[" + FromUtf8(errorFile) +
-                                            u"]のオープンに失敗しました。環境を見直してください。");
+    EXPECT_EQ(messages.shown()[1].text,
+              u"エラーファイル[" + FromUtf8(errorFile) + u"]のオープンに失敗しました。環境を見直してください。");
     EXPECT_EQ(messages.last().caption, u"データ取出し完了") << "the completion follows the export's own message";
     EXPECT_EQ(result.counts.exported, 1);
 }

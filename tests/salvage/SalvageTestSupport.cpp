@@ -36,8 +36,10 @@ ActionRecord MadeRecord(int i) {
     r[Place] = FromUtf8(i % 2 ? "東京都千代田区" : "横浜");
     r[Category1] = FromUtf8("cat" + std::to_string(i % 7));
     if (i % 5) r[Category2] = FromUtf8("仕事");
-    if (i % 4 == 0) r[Memo] = FromUtf8("memo " + std::to_string(i) + "\r\nsecond \"line\"\twith a tab");
-    else if (i % 4 == 1) r[Memo] = FromUtf8("短いメモ");
+    if (i % 4 == 0)
+        r[Memo] = FromUtf8("memo " + std::to_string(i) + "\r\nsecond \"line\"\twith a tab");
+    else if (i % 4 == 1)
+        r[Memo] = FromUtf8("短いメモ");
     if (i % 6 == 0) r[ExtItems] = FromUtf8("count:int=" + std::to_string(i));
     return r;
 }
