@@ -6,7 +6,9 @@
 #include "core/QtPlatform.h"
 #include "core/ScaleByDpi.h"
 #include "core/WaitCursor.h"
+#include "edit/EditActionDlg.h"
 #include "exchange/ExchangeDlg.h"
+#include "find/FindDlg.h"
 #include "store/DataFileTables.h"
 #include "views/CommandIds.h"
 #include "views/MainWnd.h"
@@ -18,10 +20,12 @@
 #include <csignal>
 
 void InstallDialogHooks() {
+    ViewHooks().runEditDialog = [](CMainWnd& window, int mode) { return RunEditActionDlg(&window, mode); };
     ViewHooks().runExchange = [](CMainWnd& window, bool import) {
         return OpenExchangeDlg(&window, *App(), import ? ExchangeMode::Import : ExchangeMode::Export,
                                [&window] { window.RefillView(); });
     };
+    ViewHooks().runFind = RunFindDlg;
 }
 
 void PrepareQtApplication() {

@@ -1,6 +1,7 @@
 // The data file session and the life of a data file: open, close, create, format
 // check and upgrade, locating it at start-up and changing it.
 #include "store/DataFileTables.h"
+#include "store/SearchFunctions.h"
 
 #include "core/Clock.h"
 #include "core/DateTimeText.h"
@@ -109,6 +110,7 @@ HRESULT OpenDataFile(std::u16string_view path) {
     if (open.engineFailed) ShowNoEngine();
     if (FAILED(open.hr)) return open.hr;
     sqlite3* db = open.db;
+    RegisterSearchFunctions(db);
     g_open = std::make_unique<DataFileTables>();
     g_open->db = db;
     g_open->path = std::u16string(path);
@@ -131,6 +133,7 @@ HRESULT CreateDataFile(std::u16string_view path) {
         return open.hr;
     }
     sqlite3* db = open.db;
+    RegisterSearchFunctions(db);
     HRESULT hr = ExecuteSql(db, "BEGIN");
     for (size_t i = 0; i < std::size(kSchema) && SUCCEEDED(hr); ++i) {
         HRESULT step = ExecuteSql(db, kSchema[i]);
