@@ -8,6 +8,7 @@
 #include "core/QtPlatform.h"
 #include "core/ScaleByDpi.h"
 #include "core/WaitCursor.h"
+#include "edit/EditActionDlg.h"
 #include "exchange/ExchangeDlg.h"
 #include "store/DataFileTables.h"
 #include "views/CommandIds.h"
@@ -20,6 +21,7 @@
 #include <csignal>
 
 void InstallDialogHooks() {
+    ViewHooks().runEditDialog = [](CMainWnd& window, int mode) { return RunEditActionDlg(&window, mode); };
     ViewHooks().runExchange = [](CMainWnd& window, bool import) {
         return OpenExchangeDlg(&window, *App(), import ? ExchangeMode::Import : ExchangeMode::Export,
                                [&window] { window.RefillView(); });
