@@ -10,6 +10,7 @@
 #include "core/WaitCursor.h"
 #include "edit/EditActionDlg.h"
 #include "exchange/ExchangeDlg.h"
+#include "find/FindDlg.h"
 #include "store/DataFileTables.h"
 #include "views/CommandIds.h"
 #include "views/MainWnd.h"
@@ -26,6 +27,7 @@ void InstallDialogHooks() {
         return OpenExchangeDlg(&window, *App(), import ? ExchangeMode::Import : ExchangeMode::Export,
                                [&window] { window.RefillView(); });
     };
+    ViewHooks().runFind = RunFindDlg;
 }
 
 void PrepareQtApplication() {
