@@ -7,7 +7,10 @@
 #include "core/ScaleByDpi.h"
 #include "core/WaitCursor.h"
 #include "edit/EditActionDlg.h"
+#include "edit/WebMap.h"
 #include "exchange/ExchangeDlg.h"
+#include "find/FindDlg.h"
+#include "recorder/RecorderDlg.h"
 #include "store/DataFileTables.h"
 #include "views/CommandIds.h"
 #include "views/MainWnd.h"
@@ -23,6 +26,12 @@ void InstallDialogHooks() {
     ViewHooks().runExchange = [](CMainWnd& window, bool import) {
         return OpenExchangeDlg(&window, *App(), import ? ExchangeMode::Import : ExchangeMode::Export,
                                [&window] { window.RefillView(); });
+    };
+    ViewHooks().runFind = RunFindDlg;
+    ViewHooks().runRecorder = [](CMainWnd& window) { return RunRecorderDlg(*App(), &window); };
+    RecorderHooks().runEditDialog = [](QWidget* parent, int mode) { return RunEditActionDlg(parent, mode); };
+    RecorderHooks().openWebMap = [](QWidget* owner, double latitude, double longitude) {
+        return OpenWebMap(owner, latitude, longitude);
     };
 }
 
