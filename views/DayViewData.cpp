@@ -37,7 +37,8 @@ std::u16string TextOf(const OptText& text) {
 
 DayViewRow RowOf(const ActionRecord& record, std::u16string period) {
     return {TextOf(record[ActionField::ActId]), std::move(period), TextOf(record[ActionField::Place]),
-            TextOf(record[ActionField::Category1]), StripLineBreaks(TextOf(record[ActionField::Memo]))};
+            TextOf(record[ActionField::Category1]), StripLineBreaks(TextOf(record[ActionField::Memo])),
+            TextOf(record[ActionField::Latitude]), TextOf(record[ActionField::Longitude])};
 }
 
 void ShowDbError(WindowHandle owner, const char* function, const char* step, int ln, HRESULT hr) {
@@ -117,7 +118,7 @@ int LoadDayViewSingle(WindowHandle owner, UserDataTable& table, const ActionInde
 }
 
 int LoadDayViewMulti(WindowHandle owner, UserDataTable& table, const ActionIndex& index, const ShownDate& date,
-                     std::u16string_view searchCondition, DayViewData& data) {
+                     std::u16string_view searchCondition, DayViewData& data, const char* function) {
     data = DayViewData{};
     std::u16string day = FormatDateText(date.year, date.month, date.day);
     // The start index bounds the scan: no action that overlaps the day can start
@@ -133,7 +134,7 @@ int LoadDayViewMulti(WindowHandle owner, UserDataTable& table, const ActionIndex
     sql += u" order by f_nchStaDateTime asc";
     HRESULT hr = table.OpenQuery(sql, AllColumns(), parameters);
     if (FAILED(hr)) {
-        ShowDbError(owner, "SetDataDayViewForMulti", "Select", kLnMultiSelect, hr);
+        ShowDbError(owner, function, "Select", kLnMultiSelect, hr);
         return -1;
     }
     std::vector<OptText> texts;
@@ -148,7 +149,7 @@ int LoadDayViewMulti(WindowHandle owner, UserDataTable& table, const ActionIndex
     }
     table.CloseQuery();
     if (FAILED(hr)) {
-        ShowDbError(owner, "SetDataDayViewForMulti", "GetNextRS", kLnMultiFetch, hr);
+        ShowDbError(owner, function, "GetNextRS", kLnMultiFetch, hr);
         return -1;
     }
     if (!data.rows.empty()) {

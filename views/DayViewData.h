@@ -19,6 +19,7 @@ struct DayViewRow {
     std::u16string place;
     std::u16string category1;
     std::u16string memo; // without line breaks
+    std::u16string latitude, longitude;
 };
 
 struct DayViewData {
@@ -34,8 +35,10 @@ int LoadDayViewSingle(WindowHandle owner, UserDataTable& table, const ActionInde
                       DayViewData& data);
 // Multi-day mode: one query for the actions overlapping date (and the search
 // condition when one is given), in start order. 0, or -1 after an "ERROR" message.
+// function names the caller in the messages (the map view reads the same rows).
 int LoadDayViewMulti(WindowHandle owner, UserDataTable& table, const ActionIndex& index, const ShownDate& date,
-                     std::u16string_view searchCondition, DayViewData& data);
+                     std::u16string_view searchCondition, DayViewData& data,
+                     const char* function = "SetDataDayViewForMulti");
 
 // Column 0 in single-day mode: "hh:mm-hh:mm", or "mm/dd-mm/dd" for an end at 24:00.
 std::u16string SingleDayPeriodText(std::u16string_view start, std::u16string_view end);

@@ -417,7 +417,8 @@ void CMainWnd::AskAndDelete(const std::vector<std::u16string>& ids) {
 void CMainWnd::OnFind(bool clear) {
     if (clear) {
         app_.searchCondition.clear();
-        if (DataFileTables* tables = OpenTables()) RebuildActionIndex(*tables->userData, app_.actionIndex);
+        if (DataFileTables* tables = OpenTables())
+            RebuildActionIndexOrTell(*tables->userData, app_.actionIndex, {}, HandleOf(this));
     } else {
         if (!ViewHooks().runFind) return;
         ViewHooks().runFind(*this);
