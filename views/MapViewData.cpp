@@ -13,28 +13,7 @@
 
 namespace {
 
-// Call-site numbers of the map view's database reads, shown as ln in the messages.
-constexpr int kLnMapSelect = 4601;
-constexpr int kLnMapFetch = 4602;
 constexpr double kRadiansPerDegree = 0.017453292519943295;
-
-std::u16string TextOf(const OptText& text) {
-    return text ? *text : std::u16string();
-}
-
-void ShowDbError(WindowHandle owner, const char* step, int ln, HRESULT hr) {
-    Trace("CMainWnd:SetDataMapViewForLV %s Err (ln=%d, hr=%x)", step, ln, static_cast<unsigned>(hr));
-    ShowMessage(owner, TraceBuffer(), u"ERROR", MB_OK);
-}
-
-// The row's position in the index: bisection on its start, then a step over equal starts.
-long long PositionOf(const ActionIndex& index, std::u16string_view id, std::u16string_view start) {
-    long long p =
-        SearchActionIndex(index, start.substr(0, 10), start.size() > 11 ? start.substr(11, 8) : u"", SearchMode::Lower);
-    for (; p >= 0 && p < index.count() && index.StartAt(p) == start; ++p)
-        if (index.IdAt(p) == id) return p;
-    return index.FindId(id);
-}
 
 } // namespace
 
@@ -53,34 +32,17 @@ std::optional<double> ParseCoordinate(std::u16string_view text) {
 int LoadMapView(WindowHandle owner, UserDataTable& table, const ActionIndex& index, const ShownDate& date,
                 std::u16string_view searchCondition, MapPlot& plot, MapViewData& data) {
     data = MapViewData{};
-    std::u16string day = FormatDateText(date.year, date.month, date.day);
-    // No action that overlaps the day starts before the day minus the longest action.
-    std::u16string earliest = EarliestOverlappingStart(date, table.LongestActionSeconds());
-    std::u16string sql = u"select * from t_UserData where f_nchStaDateTime < ? and f_nchEndDateTime >= ?";
-    std::vector<OptText> parameters{day + u" 24:00:00", day + u" 00:00:00"};
-    if (!earliest.empty()) {
-        sql += u" and f_nchStaDateTime >= ?";
-        parameters.push_back(earliest);
-    }
-    if (!searchCondition.empty()) sql += u" and " + std::u16string(searchCondition);
-    sql += u" order by f_nchStaDateTime asc";
-    std::vector<std::string> columns(std::begin(kUserDataColumns), std::end(kUserDataColumns));
-    HRESULT hr = table.OpenQuery(sql, columns, parameters);
-    if (FAILED(hr)) {
-        ShowDbError(owner, "Select", kLnMapSelect, hr);
+    // The rows are the multi-day day view's, whatever the day view's mode.
+    if (LoadDayViewMulti(owner, table, index, date, searchCondition, data.list, "SetDataMapViewForLV") != 0) {
+        data = MapViewData{};
         return -1;
     }
-    std::vector<OptText> texts;
-    std::u16string firstStart, lastStart;
     double latitudeSum = 0, longitudeSum = 0;
     int positioned = 0;
-    while ((hr = table.ReadNextRow(texts)) == S_OK) {
-        texts.resize(ActionField::Count);
-        auto field = [&texts](int f) { return TextOf(texts[static_cast<size_t>(f)]); };
-        std::u16string start = field(ActionField::StaDateTime);
+    for (const DayViewRow& row : data.list.rows) {
         MapPosition position;
-        auto latitude = ParseCoordinate(field(ActionField::Latitude));
-        auto longitude = ParseCoordinate(field(ActionField::Longitude));
+        auto latitude = ParseCoordinate(row.latitude);
+        auto longitude = ParseCoordinate(row.longitude);
         if (latitude && longitude) {
             position = {1, *latitude, *longitude};
             latitudeSum += *latitude;
@@ -88,20 +50,6 @@ int LoadMapView(WindowHandle owner, UserDataTable& table, const ActionIndex& ind
             ++positioned;
         }
         data.positions.push_back(position);
-        data.list.rows.push_back(
-            {field(ActionField::ActId), MultiDayPeriodText(start, field(ActionField::EndDateTime), day),
-             field(ActionField::Place), field(ActionField::Category1), StripLineBreaks(field(ActionField::Memo))});
-        if (data.list.rows.size() == 1) firstStart = start;
-        lastStart = start;
-    }
-    table.CloseQuery();
-    if (FAILED(hr)) {
-        ShowDbError(owner, "GetNextRS", kLnMapFetch, hr);
-        return -1;
-    }
-    if (!data.list.rows.empty()) {
-        data.list.first = PositionOf(index, data.list.rows.front().id, firstStart);
-        data.list.last = PositionOf(index, data.list.rows.back().id, lastStart);
     }
     if (plot.referenceSet == 0 && positioned > 0) {
         plot.lat0 = latitudeSum / positioned;

@@ -180,6 +180,14 @@ TEST_F(MapView, FillsTheListAndTakesTheMeanAsReference) {
     app.searchCondition = u"f_nvcPlace = '店'";
     w.RefillView();
     EXPECT_EQ(Column(2), (Rows{"店", ""}));
+    // A broken condition is reported under the map view's name and empties the list.
+    app.searchCondition = u"no_such_column = 1";
+    messages.Clear();
+    w.RefillView();
+    ASSERT_EQ(messages.count(), 1u);
+    EXPECT_EQ(ToUtf8(messages.last().text).rfind("CMainWnd:SetDataMapViewForLV Select Err (ln=", 0), 0u);
+    EXPECT_EQ(messages.last().caption, u"ERROR");
+    EXPECT_EQ(Column(1), (Rows{"<新規作成>"}));
 }
 
 TEST_F(MapView, DayWithoutPositionsKeepsTheDefaultReference) {
