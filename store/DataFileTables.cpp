@@ -12,6 +12,9 @@
 
 #include <sqlite3.h>
 
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <filesystem>
 #include <system_error>
 
@@ -49,8 +52,41 @@ const char kStartIndex[] =
 // its own; that lock was taken and released for every column of every row read.
 constexpr int kOneThread = SQLITE_OPEN_NOMUTEX;
 
-void ShowNoEngine() {
-    ShowMessage(nullptr, u"SQL Server がインストールされていません。", u"環境不正", MB_OK);
+// Why the engine could not open or create a data file, in the user's words. (The
+// engine is part of the program, so it is never missing.)
+std::u16string OpenFailureCause(sqlite3* db, const std::string& native, int rc) {
+    struct stat st {};
+    if (stat(native.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return u"同じ名前のフォルダがあります。";
+    int err = db ? sqlite3_system_errno(db) : 0;
+    switch (rc & 0xFF) {
+    case SQLITE_NOTADB:
+        return u"データファイルではありません。";
+    case SQLITE_CORRUPT:
+        return u"データファイルが破損しています。";
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        return u"他のプログラムが使用中です。";
+    case SQLITE_PERM:
+    case SQLITE_READONLY:
+    case SQLITE_AUTH:
+        return u"アクセス権がありません。";
+    case SQLITE_FULL:
+        return u"ディスクの空き容量が不足しています。";
+    default:
+        break;
+    }
+    if (err == EACCES || err == EPERM || err == EROFS) return u"アクセス権がありません。";
+    if (err == ENOSPC || err == EDQUOT) return u"ディスクの空き容量が不足しています。";
+    if (err == ENOENT) return u"ファイルが見つかりません。";
+    return FormatText("ファイルを開けません。(%x)", static_cast<unsigned>(HResultFromSqlite(rc)));
+}
+
+void TellOpenFailure(sqlite3* db, std::u16string_view path, int rc, const char16_t* what) {
+    std::string native = NativePath(path);
+    ShowMessage(nullptr,
+                u"データファイル '" + std::u16string(path) + u"' を" + what + u"。\n" +
+                    OpenFailureCause(db, native, rc),
+                u"データファイルオープンエラー", MB_OK | MB_ICONSTOP);
 }
 
 std::u16string NowText() {
@@ -115,18 +151,16 @@ HRESULT OpenDataFile(std::u16string_view path) {
     CloseDataFile();
     sqlite3* db = nullptr;
     int rc = sqlite3_open_v2(NativePath(path).c_str(), &db, SQLITE_OPEN_READWRITE | kOneThread, nullptr);
-    if (rc != SQLITE_OK) {
-        sqlite3_close_v2(db);
-        ShowNoEngine();
-        return HResultFromSqlite(rc);
+    if (rc == SQLITE_OK) {
+        Configure(db);
+        // Reading the schema is the first access to the file: a file that is not a
+        // database, a damaged header or a lock held past the busy timeout fails here.
+        rc = sqlite3_exec(db, "select count(*) from sqlite_master", nullptr, nullptr, nullptr);
     }
-    Configure(db);
-    // Reading the schema is the first access to the file: a file that is not a
-    // database fails here.
-    HRESULT hr = HResultFromSqlite(sqlite3_exec(db, "select count(*) from sqlite_master", nullptr, nullptr, nullptr));
-    if (FAILED(hr)) {
+    if (rc != SQLITE_OK) {
+        TellOpenFailure(db, path, rc, u"開けません");
         sqlite3_close_v2(db);
-        return hr;
+        return HResultFromSqlite(rc);
     }
     g_open = std::make_unique<DataFileTables>();
     g_open->db = db;
@@ -139,6 +173,15 @@ void CloseDataFile() {
     g_open.reset();
 }
 
+// A failed create removes what it made, so that a later start does not find a file
+// that is no data file (a full disk left an empty one).
+static HRESULT FailCreate(sqlite3* db, const std::string& native, HRESULT hr) {
+    if (db) sqlite3_close_v2(db);
+    RemoveFile(native);
+    RemoveFile(native + "-journal");
+    return hr;
+}
+
 HRESULT CreateDataFile(std::u16string_view path) {
     CloseDataFile();
     std::string native = NativePath(path);
@@ -147,8 +190,8 @@ HRESULT CreateDataFile(std::u16string_view path) {
     sqlite3* db = nullptr;
     int rc = sqlite3_open_v2(native.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | kOneThread, nullptr);
     if (rc != SQLITE_OK) {
+        TellOpenFailure(db, path, rc, u"作成できません");
         sqlite3_close_v2(db);
-        ShowNoEngine();
         return HResultFromSqlite(rc);
     }
     Configure(db);
@@ -160,20 +203,20 @@ HRESULT CreateDataFile(std::u16string_view path) {
     }
     if (SUCCEEDED(hr)) hr = ExecuteSql(db, kStartIndex);
     if (SUCCEEDED(hr)) hr = ExecuteSql(db, "COMMIT");
-    if (FAILED(hr)) {
-        sqlite3_close_v2(db);
-        return hr;
-    }
+    if (FAILED(hr)) return FailCreate(db, native, hr);
     g_open = std::make_unique<DataFileTables>();
     g_open->db = db;
     g_open->path = std::u16string(path);
     AttachTables(*g_open);
-    if (WriteSystemInfo() != 0)
-        hr = E_FAIL;
-    else if (InitRecorderState() != 0)
-        hr = E_FAIL;
-    if (FAILED(hr)) CloseDataFile();
-    return hr;
+    if (WriteSystemInfo() != 0 || InitRecorderState() != 0) {
+        // The engine's code of the write that failed passes through unchanged.
+        hr = HResultFromSqlite(sqlite3_errcode(db));
+        if (SUCCEEDED(hr)) hr = E_FAIL;
+        g_open->db = nullptr; // closed by FailCreate
+        CloseDataFile();
+        return FailCreate(db, native, hr);
+    }
+    return S_OK;
 }
 
 int WriteSystemInfo() {
@@ -280,8 +323,8 @@ int LocateOrCreateDataFile(std::u16string_view path, std::u16string& newPath) {
     return -4;
 }
 
-static int FinishChange(DataFileContext& c) {
-    if (DataFileTables* t = OpenTables()) RebuildActionIndex(*t->userData, c.index, c.searchCondition);
+static int FinishChange(WindowHandle owner, DataFileContext& c) {
+    if (DataFileTables* t = OpenTables()) RebuildActionIndexOrTell(*t->userData, c.index, c.searchCondition, owner);
     c.recorder.changed = false;
     c.currentActionId.clear();
     return 0;
@@ -300,7 +343,7 @@ static int ChangeToExisting(WindowHandle owner, std::u16string_view newPath, Dat
     }
     if (check == 0 || check == -4) {
         c.dataFile = std::u16string(newPath);
-        return FinishChange(c);
+        return FinishChange(owner, c);
     }
     if (check == -2)
         ShowMessage(owner, u"データファイルの内容が不正です。\nデータファイルの変更を中止します。",
@@ -312,7 +355,7 @@ static int ChangeToExisting(WindowHandle owner, std::u16string_view newPath, Dat
                     u"フォーマット更新失敗", MB_OK | MB_ICONSTOP);
     CloseDataFile();
     if (FAILED(OpenDataFile(c.dataFile))) return -10;
-    return FinishChange(c);
+    return FinishChange(owner, c);
 }
 
 int ChangeDataFile(WindowHandle owner, std::u16string_view newPath, DataFileContext& c) {
@@ -340,5 +383,5 @@ int ChangeDataFile(WindowHandle owner, std::u16string_view newPath, DataFileCont
         return -10;
     }
     c.dataFile = std::u16string(newPath);
-    return FinishChange(c);
+    return FinishChange(owner, c);
 }
