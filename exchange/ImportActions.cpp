@@ -112,7 +112,8 @@ struct RowWriter {
     TakenIdentifiers taken;
     ImportIdentifiers ids;
     ActionBulkInsert insert;
-    ActionTexts texts;
+    ActionUtf8 texts;
+    std::string newId; // add mode: the identifier given to the row
 };
 
 HRESULT InsertRow(RowWriter& writer) {
@@ -129,7 +130,8 @@ int AddRow(RowWriter& writer) {
                     MB_OKCANCEL | MB_ICONSTOP);
         return ImportResult::NoUniqueKey;
     }
-    writer.texts.text[ActionField::ActId] = *id;
+    writer.newId = ToUtf8(*id);
+    writer.texts.text[ActionField::ActId] = writer.newId;
     writer.texts.present[ActionField::ActId] = true;
     HRESULT hr = InsertRow(writer);
     if (FAILED(hr)) {
@@ -143,8 +145,7 @@ int AddRow(RowWriter& writer) {
 // inserted under that identifier when there is none. The identifier is a bound
 // parameter, so whatever characters it holds it is only data.
 int ReplaceRow(RowWriter& writer, const PendingRows& rows, size_t at) {
-    std::u16string id(writer.texts.text[ActionField::ActId]);
-    int taken = writer.taken.Taken(id);
+    int taken = writer.taken.Taken(writer.texts.text[ActionField::ActId]);
     HRESULT hr = E_FAIL;
     if (taken == 0) {
         hr = InsertRow(writer);
@@ -169,7 +170,35 @@ int WriteRow(RowWriter& writer, const PendingRows& rows, size_t at, ImportMode m
     }
 }
 
-int WriteAllRows(const ExchangeTarget& target, const PendingRows& rows, ImportMode mode, size_t batchRows) {
+// The engine's page cache while an import writes: the identifier and start indexes
+// take inserts all over, and once their pages no longer fit the default 2 MB cache
+// every insert re-reads and rewrites index pages. Given back when the import ends.
+class ImportCacheSize {
+public:
+    ImportCacheSize(sqlite3* db, long long kibibytes) : db_(db) {
+        sqlite3_stmt* stmt = nullptr;
+        if (sqlite3_prepare_v2(db, "PRAGMA cache_size", -1, &stmt, nullptr) == SQLITE_OK &&
+            sqlite3_step(stmt) == SQLITE_ROW)
+            previous_ = sqlite3_column_int64(stmt, 0);
+        sqlite3_finalize(stmt);
+        Set(-kibibytes);
+    }
+    ~ImportCacheSize() { Set(previous_); }
+    ImportCacheSize(const ImportCacheSize&) = delete;
+    ImportCacheSize& operator=(const ImportCacheSize&) = delete;
+
+private:
+    void Set(long long value) {
+        std::string pragma = "PRAGMA cache_size = " + std::to_string(value);
+        sqlite3_exec(db_, pragma.c_str(), nullptr, nullptr, nullptr);
+    }
+    sqlite3* db_;
+    long long previous_ = -2000;
+};
+
+int WriteAllRows(const ExchangeTarget& target, const PendingRows& rows, ImportMode mode, const ImportTuning& tuning) {
+    size_t batchRows = tuning.batchRows > 0 ? tuning.batchRows : 1;
+    ImportCacheSize cache(target.table.db(), tuning.cacheKibibytes);
     WriteBatch batch(target.table.db());
     HRESULT hr = batch.Begin();
     if (FAILED(hr)) {
@@ -210,7 +239,7 @@ int ReadAndWrite(const ExchangeTarget& target, std::FILE* file, ExchangeLayout l
     }
     progress.Finish();
     if (result != ImportResult::Done || rows.empty()) return result;
-    result = WriteAllRows(target, rows, mode, tuning.batchRows > 0 ? tuning.batchRows : 1);
+    result = WriteAllRows(target, rows, mode, tuning);
     // The views must show exactly what the data file now holds, also after a failure;
     // an index that could not be read whole is no completed import.
     if (FAILED(RebuildActionIndexOrTell(target.table, target.index, target.searchCondition, target.owner)) &&

@@ -39,12 +39,14 @@ std::u16string FollowingActionId(const std::u16string& id) {
     return FormatActionId(y, mo, d, h, mi, s, 0);
 }
 
-int ActionIdTaken(UserDataTable& table, const std::u16string& id) {
+int ActionIdTaken(UserDataTable& table, std::string_view id) {
     HRESULT hr;
     sqlite3_stmt* stmt = table.Cached(kExists, hr);
-    if (!stmt || FAILED(BindText(stmt, 1, id))) return -1;
+    if (!stmt || sqlite3_bind_text(stmt, 1, id.data(), static_cast<int>(id.size()), SQLITE_STATIC) != SQLITE_OK)
+        return -1;
     int rc = sqlite3_step(stmt);
     sqlite3_reset(stmt);
+    sqlite3_clear_bindings(stmt);
     if (rc == SQLITE_ROW) return 1;
     return rc == SQLITE_DONE ? 0 : -1;
 }
@@ -57,13 +59,52 @@ TakenIdentifiers::TakenIdentifiers(UserDataTable& table) : table_(table) {
     sqlite3_reset(stmt);
 }
 
-int TakenIdentifiers::Taken(const std::u16string& id) {
-    if (startedEmpty_ && !written_.contains(std::hash<std::u16string>{}(id))) return 0;
+namespace {
+
+std::uint64_t HashOf(std::string_view id) {
+    std::uint64_t hash = std::hash<std::string_view>{}(id);
+    return hash ? hash : 1; // 0 marks an empty slot
+}
+
+} // namespace
+
+bool TakenIdentifiers::MayBeWritten(std::uint64_t hash) const {
+    if (hashes_.empty()) return false;
+    size_t mask = hashes_.size() - 1;
+    for (size_t slot = hash & mask;; slot = (slot + 1) & mask) {
+        if (hashes_[slot] == hash) return true;
+        if (hashes_[slot] == 0) return false;
+    }
+}
+
+void TakenIdentifiers::Remember(std::uint64_t hash) {
+    if ((count_ + 1) * 2 > hashes_.size()) {
+        std::vector<std::uint64_t> old = std::move(hashes_);
+        hashes_.assign(std::max<size_t>(1024, old.size() * 2), 0);
+        count_ = 0;
+        for (std::uint64_t h : old)
+            if (h) Remember(h);
+    }
+    size_t mask = hashes_.size() - 1;
+    for (size_t slot = hash & mask;; slot = (slot + 1) & mask) {
+        if (hashes_[slot] == hash) return;
+        if (hashes_[slot] == 0) {
+            hashes_[slot] = hash;
+            ++count_;
+            return;
+        }
+    }
+}
+
+int TakenIdentifiers::Taken(std::string_view id) {
+    if (startedEmpty_ && (id > largest_ || !MayBeWritten(HashOf(id)))) return 0;
     return ActionIdTaken(table_, id);
 }
 
-void TakenIdentifiers::Written(std::u16string_view id) {
-    if (startedEmpty_) written_.insert(std::hash<std::u16string_view>{}(id));
+void TakenIdentifiers::Written(std::string_view id) {
+    if (!startedEmpty_) return;
+    if (id > largest_) largest_.assign(id);
+    Remember(HashOf(id));
 }
 
 std::optional<std::u16string> ImportIdentifiers::Next() {
@@ -73,7 +114,7 @@ std::optional<std::u16string> ImportIdentifiers::Next() {
     // A draw later than everything given so far may be free; earlier ones are not
     // tried, the walk has passed them.
     if (last_.empty() || *drawn > last_) {
-        int taken = taken_.Taken(*drawn);
+        int taken = taken_.Taken(ToUtf8(*drawn));
         if (taken < 0) return std::nullopt;
         if (taken == 0) return last_ = *drawn;
         id = *drawn;
@@ -81,7 +122,7 @@ std::optional<std::u16string> ImportIdentifiers::Next() {
     for (long long step = 0; step < kMaxWalk; ++step) {
         id = FollowingActionId(id);
         if (id.empty()) return std::nullopt;
-        int taken = taken_.Taken(id);
+        int taken = taken_.Taken(ToUtf8(id));
         if (taken < 0) return std::nullopt;
         if (taken == 0) return last_ = id;
     }
