@@ -8,6 +8,7 @@
 #include "core/Trace.h"
 #include "core/Utf.h"
 #include "exchange/ImportIdentifiers.h"
+#include "exchange/ImportReading.h"
 #include "exchange/PendingRows.h"
 #include "store/ActionIndex.h"
 #include "store/BulkInsert.h"
@@ -42,37 +43,6 @@ FilePtr OpenForReading(const ExchangeTarget& target, std::u16string_view name, I
         std::setvbuf(file.get(), nullptr, _IOFBF, 1 << 16);
     }
     return file;
-}
-
-// Reads every data line up to the end or the first empty line into rows. Done, or
-// LineRefused (told), ReadFailed, OutOfMemory.
-int ReadAllLines(const ExchangeTarget& target, std::FILE* file, ExchangeLayout layout, PendingRows& rows) {
-    std::u16string line;
-    size_t bytes = 0;
-    int read = 0;
-    if (layout == ExchangeLayout::Ver3) { // the header line names the columns; it is not data
-        read = ReadTextLine(file, line, bytes);
-        if (read == -1) return ImportResult::Done;
-        if (read != 0) return ImportResult::ReadFailed;
-    }
-    ProgressSink& progress = CurrentProgress();
-    ActionRecord record;
-    for (long long number = 1; read == 0; ++number) {
-        read = ReadTextLine(file, line, bytes);
-        if (read != 0 && read != -1) {
-            Trace("ImportActions ReadTextLine Err (ln=%lld, code=%d)", number, read);
-            return ImportResult::ReadFailed;
-        }
-        if (bytes == 0) break; // the first empty line ends the file
-        LineCheck check = ParseExchangeLine(layout, line, record);
-        if (!check) {
-            ShowMessage(target.owner, LineFaultMessage(number, check), kStopCaption, MB_OK | MB_ICONSTOP);
-            return ImportResult::LineRefused;
-        }
-        rows.Append(record);
-        if (number % kProgressRows == 0) progress.Step(number);
-    }
-    return ImportResult::Done;
 }
 
 // The batched transaction the rows are written in.
@@ -226,18 +196,16 @@ int WriteAllRows(const ExchangeTarget& target, const PendingRows& rows, ImportMo
     return result;
 }
 
-int ReadAndWrite(const ExchangeTarget& target, std::FILE* file, ExchangeLayout layout, ImportMode mode,
-                 const ImportTuning& tuning) {
+int ReadAndWrite(const ExchangeTarget& target, std::FILE* file, std::u16string_view fileName, ExchangeLayout layout,
+                 ImportMode mode, const ImportTuning& tuning) {
     PendingRows rows;
     ProgressSink& progress = CurrentProgress();
     progress.Start(u"読込み・チェック中", -1);
-    int result;
-    try {
-        result = ReadAllLines(target, file, layout, rows);
-    } catch (const std::bad_alloc&) {
-        result = ImportResult::OutOfMemory;
-    }
+    ReadOutcome read = ReadImportLines(file, NativePath(fileName), layout, rows);
     progress.Finish();
+    int result = read.result;
+    if (result == ImportResult::LineRefused)
+        ShowMessage(target.owner, LineFaultMessage(read.failedLine, read.check), kStopCaption, MB_OK | MB_ICONSTOP);
     if (result != ImportResult::Done || rows.empty()) return result;
     result = WriteAllRows(target, rows, mode, tuning);
     // The views must show exactly what the data file now holds, also after a failure;
@@ -255,7 +223,7 @@ int ImportActions(const ExchangeTarget& target, std::u16string_view fileName, Ex
     if (!LayoutHasIdentifiers(layout)) mode = ImportMode::Add;
     FilePtr file = OpenForReading(target, fileName, mode);
     if (!file) return ImportResult::OpenFailed;
-    return ReadAndWrite(target, file.get(), layout, mode, tuning);
+    return ReadAndWrite(target, file.get(), fileName, layout, mode, tuning);
 }
 
 int RunImportActions(const ExchangeTarget& target, std::u16string_view fileName, ExchangeLayout layout,

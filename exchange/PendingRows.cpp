@@ -90,3 +90,13 @@ void PendingRows::Clear() {
     blocks_.clear();
     rows_.clear();
 }
+
+void PendingRows::Take(PendingRows& other) {
+    auto first = static_cast<std::uint32_t>(blocks_.size());
+    for (Block& block : other.blocks_)
+        blocks_.push_back(std::move(block));
+    rows_.reserve(rows_.size() + other.rows_.size());
+    for (Place place : other.rows_)
+        rows_.push_back({place.block + first, place.offset});
+    other.Clear();
+}

@@ -23,6 +23,8 @@ public:
     // The row at position as views of the held UTF-8 texts (valid while the rows are held).
     void ViewAt(size_t position, ActionUtf8& texts) const;
     void Clear();
+    // Moves the rows of other after these (other is left empty).
+    void Take(PendingRows& other);
 
 private:
     struct Place {
