@@ -76,8 +76,8 @@ void TellWriteFailure(const ExchangeTarget& target, ImportMode mode, HRESULT hr)
 
 // What the rows of one import are written with.
 struct RowWriter {
-    explicit RowWriter(const ExchangeTarget& target)
-        : target(target), taken(target.table), ids(taken), insert(target.table) {}
+    RowWriter(const ExchangeTarget& target, size_t rows)
+        : target(target), taken(target.table, rows), ids(taken), insert(target.table) {}
     const ExchangeTarget& target;
     TakenIdentifiers taken;
     ImportIdentifiers ids;
@@ -177,7 +177,7 @@ int WriteAllRows(const ExchangeTarget& target, const PendingRows& rows, ImportMo
     }
     ProgressSink& progress = CurrentProgress();
     progress.Start(u"書込み中", static_cast<std::int64_t>(rows.size()));
-    RowWriter writer(target);
+    RowWriter writer(target, rows.size());
     int result = ImportResult::Done;
     for (size_t i = 0; i < rows.size() && result == ImportResult::Done; ++i) {
         if (i % kProgressRows == 0) progress.Step(static_cast<std::int64_t>(i));

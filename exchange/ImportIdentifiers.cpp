@@ -51,60 +51,61 @@ int ActionIdTaken(UserDataTable& table, std::string_view id) {
     return rc == SQLITE_DONE ? 0 : -1;
 }
 
-TakenIdentifiers::TakenIdentifiers(UserDataTable& table) : table_(table) {
+TakenIdentifiers::TakenIdentifiers(UserDataTable& table, size_t expected) : table_(table) {
     HRESULT hr;
     sqlite3_stmt* stmt = table.Cached(kAny, hr);
     if (!stmt) return;
     startedEmpty_ = sqlite3_step(stmt) == SQLITE_DONE;
     sqlite3_reset(stmt);
+    if (!startedEmpty_) return;
+    size_t words = 8; // one block
+    while (words * 64 < std::min<size_t>(expected, size_t{1} << 28) * 16)
+        words *= 2;
+    filter_.assign(words, 0);
 }
 
 namespace {
 
-std::uint64_t HashOf(std::string_view id) {
+// The block (of eight words) and the three bits of an identifier in the filter.
+struct FilterBits {
+    size_t block;
+    unsigned bits[3];
+};
+
+FilterBits BitsOf(std::string_view id, size_t words) {
     std::uint64_t hash = std::hash<std::string_view>{}(id);
-    return hash ? hash : 1; // 0 marks an empty slot
+    size_t blocks = words / 8;
+    return {static_cast<size_t>(hash >> 27) % blocks,
+            {static_cast<unsigned>(hash & 511), static_cast<unsigned>((hash >> 9) & 511),
+             static_cast<unsigned>((hash >> 18) & 511)}};
 }
 
 } // namespace
 
-bool TakenIdentifiers::MayBeWritten(std::uint64_t hash) const {
-    if (hashes_.empty()) return false;
-    size_t mask = hashes_.size() - 1;
-    for (size_t slot = hash & mask;; slot = (slot + 1) & mask) {
-        if (hashes_[slot] == hash) return true;
-        if (hashes_[slot] == 0) return false;
-    }
+bool TakenIdentifiers::MayBeWritten(std::string_view id) const {
+    FilterBits f = BitsOf(id, filter_.size());
+    const std::uint64_t* block = filter_.data() + f.block * 8;
+    for (unsigned bit : f.bits)
+        if (!(block[bit / 64] >> (bit % 64) & 1)) return false;
+    return true;
 }
 
-void TakenIdentifiers::Remember(std::uint64_t hash) {
-    if ((count_ + 1) * 2 > hashes_.size()) {
-        std::vector<std::uint64_t> old = std::move(hashes_);
-        hashes_.assign(std::max<size_t>(1024, old.size() * 2), 0);
-        count_ = 0;
-        for (std::uint64_t h : old)
-            if (h) Remember(h);
-    }
-    size_t mask = hashes_.size() - 1;
-    for (size_t slot = hash & mask;; slot = (slot + 1) & mask) {
-        if (hashes_[slot] == hash) return;
-        if (hashes_[slot] == 0) {
-            hashes_[slot] = hash;
-            ++count_;
-            return;
-        }
-    }
+void TakenIdentifiers::Remember(std::string_view id) {
+    FilterBits f = BitsOf(id, filter_.size());
+    std::uint64_t* block = filter_.data() + f.block * 8;
+    for (unsigned bit : f.bits)
+        block[bit / 64] |= std::uint64_t{1} << (bit % 64);
 }
 
 int TakenIdentifiers::Taken(std::string_view id) {
-    if (startedEmpty_ && (id > largest_ || !MayBeWritten(HashOf(id)))) return 0;
+    if (startedEmpty_ && (id > largest_ || !MayBeWritten(id))) return 0;
     return ActionIdTaken(table_, id);
 }
 
 void TakenIdentifiers::Written(std::string_view id) {
     if (!startedEmpty_) return;
     if (id > largest_) largest_.assign(id);
-    Remember(HashOf(id));
+    Remember(id);
 }
 
 std::optional<std::u16string> ImportIdentifiers::Next() {

@@ -81,7 +81,12 @@ HRESULT ActionBulkInsert::Prepare() {
         sqlite3_prepare_v3(table_.db(), kInsert, -1, SQLITE_PREPARE_PERSISTENT, &insert_, nullptr));
 }
 
+// The local time is read at most once a millisecond (its conversion takes a lock of
+// the C library), so a stamp is never more than a millisecond old.
 const std::string& ActionBulkInsert::StampNow() {
+    std::uint64_t tick = TickCountMs();
+    if (tick == stampTick_ && !stamp_.empty()) return stamp_;
+    stampTick_ = tick;
     LocalDateTime now = LocalNow();
     long long second = SecondOfDay(now);
     if (second != stampSecond_) {
@@ -119,8 +124,10 @@ HRESULT ActionBulkInsert::Insert(const ActionUtf8& action) {
     int rc = sqlite3_step(insert_);
     sqlite3_reset(insert_);
     if (rc != SQLITE_DONE) return HResultFromSqlite(rc);
-    start_ = FromUtf8(action.text[ActionField::StaDateTime]);
-    end_ = FromUtf8(action.text[ActionField::EndDateTime]);
-    table_.NoteActionLength(start_, end_);
+    if (table_.KnowsLongestAction()) {
+        start_ = FromUtf8(action.text[ActionField::StaDateTime]);
+        end_ = FromUtf8(action.text[ActionField::EndDateTime]);
+        table_.NoteActionLength(start_, end_);
+    }
     return S_OK;
 }

@@ -8,6 +8,7 @@
 #include "core/ResultCodes.h"
 
 #include <array>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -44,6 +45,7 @@ private:
     std::u16string start_, end_; // the period, for the longest action
     std::string stamp_;          // "YYYY-MM-DD HH:MM:SS" of stampSecond_
     long long stampSecond_ = -1;
+    std::uint64_t stampTick_ = 0; // the tick count when the clock was last read
 };
 
 // The number of a coordinate text, exactly as strtod reads it (without its cost for
