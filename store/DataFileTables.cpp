@@ -9,6 +9,7 @@
 #include "core/Utf.h"
 #include "core/WaitCursor.h"
 #include "store/ActionIndex.h"
+#include "store/DataSource.h"
 #include "store/RecorderState.h"
 
 #include <sqlite3.h>
@@ -49,17 +50,13 @@ const char* const kSchema[] = {
 const char kStartIndex[] =
     "CREATE INDEX IF NOT EXISTS i_UserDataSta on t_UserData (f_nchStaDateTime ASC, f_nchActId ASC)";
 
-// The connection is used by the user-interface thread alone, so it needs no lock of
-// its own; that lock was taken and released for every column of every row read.
-constexpr int kOneThread = SQLITE_OPEN_NOMUTEX;
-
 // Why the engine could not open or create a data file, in the user's words. (The
 // engine is part of the program, so it is never missing.)
-std::u16string OpenFailureCause(sqlite3* db, const std::string& native, int rc) {
+std::u16string OpenFailureCause(const std::string& native, const DataSourceOpen& open) {
     struct stat st {};
     if (stat(native.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return u"同じ名前のフォルダがあります。";
-    int err = db ? sqlite3_system_errno(db) : 0;
-    switch (rc & 0xFF) {
+    int err = open.systemErrno;
+    switch (open.hr & 0xFF) {
     case SQLITE_NOTADB:
         return u"データファイルではありません。";
     case SQLITE_CORRUPT:
@@ -79,14 +76,14 @@ std::u16string OpenFailureCause(sqlite3* db, const std::string& native, int rc) 
     if (err == EACCES || err == EPERM || err == EROFS) return u"アクセス権がありません。";
     if (err == ENOSPC || err == EDQUOT) return u"ディスクの空き容量が不足しています。";
     if (err == ENOENT) return u"ファイルが見つかりません。";
-    return FormatText("ファイルを開けません。(%x)", static_cast<unsigned>(HResultFromSqlite(rc)));
+    return FormatText("ファイルを開けません。(%x)", static_cast<unsigned>(open.hr));
 }
 
-void TellOpenFailure(sqlite3* db, std::u16string_view path, int rc, const char16_t* what) {
+void TellOpenFailure(const DataSourceOpen& open, std::u16string_view path, const char16_t* what) {
     std::string native = NativePath(path);
     ShowMessage(nullptr,
                 u"データファイル '" + std::u16string(path) + u"' を" + what + u"。\n" +
-                    OpenFailureCause(db, native, rc),
+                    OpenFailureCause(native, open),
                 u"データファイルオープンエラー", MB_OK | MB_ICONSTOP);
 }
 
@@ -108,12 +105,6 @@ bool FolderExists(std::u16string_view path) {
 void RemoveFile(const std::string& path) {
     std::error_code ec;
     std::filesystem::remove(path, ec);
-}
-
-void Configure(sqlite3* db) {
-    sqlite3_busy_timeout(db, 2000);
-    sqlite3_exec(db, "PRAGMA journal_mode=DELETE", nullptr, nullptr, nullptr);
-    RegisterSearchFunctions(db);
 }
 
 void AttachTables(DataFileTables& t) {
@@ -151,19 +142,13 @@ HRESULT ExecuteSql(sqlite3* db, std::string_view text) {
 
 HRESULT OpenDataFile(std::u16string_view path) {
     CloseDataFile();
-    sqlite3* db = nullptr;
-    int rc = sqlite3_open_v2(NativePath(path).c_str(), &db, SQLITE_OPEN_READWRITE | kOneThread, nullptr);
-    if (rc == SQLITE_OK) {
-        Configure(db);
-        // Reading the schema is the first access to the file: a file that is not a
-        // database, a damaged header or a lock held past the busy timeout fails here.
-        rc = sqlite3_exec(db, "select count(*) from sqlite_master", nullptr, nullptr, nullptr);
+    DataSourceOpen open = OpenDataSource(path, DataSourceMode::ReadWrite);
+    if (FAILED(open.hr)) {
+        TellOpenFailure(open, path, u"開けません");
+        return open.hr;
     }
-    if (rc != SQLITE_OK) {
-        TellOpenFailure(db, path, rc, u"開けません");
-        sqlite3_close_v2(db);
-        return HResultFromSqlite(rc);
-    }
+    sqlite3* db = open.db;
+    RegisterSearchFunctions(db);
     g_open = std::make_unique<DataFileTables>();
     g_open->db = db;
     g_open->path = std::u16string(path);
@@ -189,14 +174,13 @@ HRESULT CreateDataFile(std::u16string_view path) {
     std::string native = NativePath(path);
     RemoveFile(native);
     RemoveFile(native + "-journal");
-    sqlite3* db = nullptr;
-    int rc = sqlite3_open_v2(native.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | kOneThread, nullptr);
-    if (rc != SQLITE_OK) {
-        TellOpenFailure(db, path, rc, u"作成できません");
-        sqlite3_close_v2(db);
-        return HResultFromSqlite(rc);
+    DataSourceOpen open = OpenDataSource(path, DataSourceMode::Create);
+    if (FAILED(open.hr)) {
+        TellOpenFailure(open, path, u"作成できません");
+        return open.hr;
     }
-    Configure(db);
+    sqlite3* db = open.db;
+    RegisterSearchFunctions(db);
     HRESULT hr = ExecuteSql(db, "BEGIN");
     for (size_t i = 0; i < std::size(kSchema) && SUCCEEDED(hr); ++i) {
         HRESULT step = ExecuteSql(db, kSchema[i]);
