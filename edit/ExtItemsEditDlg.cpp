@@ -416,9 +416,9 @@ void CExtItemsEditDlg::OnTimeChooser() {
     if (ParseTimeText(FromQString(time_->text()), h, m, s) != 0) h = 12, m = 0, s = 0;
     request.hour = h, request.minute = m, request.second = s;
     if (RunTimeSelectDlg(this, request) != 1) return;
-    if (request.resultHour == h && request.resultMinute == m && request.resultSecond == s && !time_->text().isEmpty())
-        return;
-    time_->setText(Q(FormatTimeText(request.resultHour, request.resultMinute, request.resultSecond)));
+    QString chosen = Q(FormatTimeText(request.resultHour, request.resultMinute, request.resultSecond));
+    if (chosen == time_->text()) return;
+    time_->setText(chosen);
     modified_ = true;
 }
 

@@ -283,8 +283,6 @@ TEST_F(ExtItemsDlg, DateFileAndTimeChoosers) {
         chooserTitle = t.windowTitle();
         startHour = CTimeSelectDlg::WheelValue(*t.hours());
         options = t.seconds() ? 1 : 0;
-        CTimeSelectDlg::PresetWheel(*t.hours(), 8);
-        CTimeSelectDlg::PresetWheel(*t.seconds(), 30);
         t.OnCommand(CTimeSelectDlg::kIdOk);
     });
     EXPECT_FALSE(d.modified());
@@ -292,8 +290,17 @@ TEST_F(ExtItemsDlg, DateFileAndTimeChoosers) {
     EXPECT_EQ(chooserTitle, Q(u"時刻"));
     EXPECT_EQ(startHour, 12);
     EXPECT_EQ(options, 1);
-    EXPECT_EQ(Child<QLineEdit>(d, 1561)->text(), "08:00:30");
+    // OK on the wheels as opened still replaces an unreadable text.
+    EXPECT_EQ(Child<QLineEdit>(d, 1561)->text(), "12:00:00");
     EXPECT_TRUE(d.modified());
+    WhenModal<CTimeSelectDlg>([&](CTimeSelectDlg& t) {
+        startHour = CTimeSelectDlg::WheelValue(*t.hours());
+        CTimeSelectDlg::PresetWheel(*t.hours(), 8);
+        CTimeSelectDlg::PresetWheel(*t.seconds(), 30);
+        t.OnCommand(CTimeSelectDlg::kIdOk);
+    });
+    d.OnCommand(ExtEditCmd::TimeChooser);
+    EXPECT_EQ(Child<QLineEdit>(d, 1561)->text(), "08:00:30");
 }
 
 TEST_F(ExtItemsDlg, NameAndTypeChoosersOfItemSelectionMode2) {
