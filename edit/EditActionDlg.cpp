@@ -5,6 +5,7 @@
 #include "app/MainApp.h"
 #include "core/QtPlatform.h"
 #include "core/ScaleByDpi.h"
+#include "edit/ExtItemsEditDlg.h"
 #include "edit/TimeSelectDlg.h"
 #include "edit/ValueSelectDlg.h"
 #include "edit/WebMap.h"
@@ -71,7 +72,10 @@ QStringList HalfHours(const CMainApp& app) {
 } // namespace
 
 ExtItemsEditorFn& ExtItemsEditorHook() {
-    static ExtItemsEditorFn hook;
+    static ExtItemsEditorFn hook = [](QWidget* parent, const OptText& text, OptText& result) {
+        result = text;
+        return RunExtItemsEditDlg(parent, result);
+    };
     return hook;
 }
 
@@ -722,6 +726,7 @@ void CEditActionDlg::OnExtItems() {
     OptText result;
     if (editor(this, form_->extItems, result) != 1) return;
     form_->SetExtItems(result);
+    Refresh();
 }
 
 void CEditActionDlg::OnWebMap() {

@@ -96,7 +96,8 @@ enum class InPlaceEditor {
 // The extended items editor as the dialog calls it: the current text in, 1 with the new
 // text (absent = no items) or 2 for cancel.
 using ExtItemsEditorFn = std::function<int(QWidget* parent, const OptText& text, OptText& result)>;
-// The editor the "拡張項目編集..." command opens (nothing is done while none is set).
+// The editor the "拡張項目編集..." command opens: the extended items editor unless
+// replaced (nothing is done while it is empty).
 ExtItemsEditorFn& ExtItemsEditorHook();
 
 class CEditActionDlg : public QDialog {

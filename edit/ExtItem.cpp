@@ -71,3 +71,13 @@ const ExtItem* ExtItemList::Find(std::u16string_view name) const {
     if (at < items_.size() && items_[at].name == name) return &items_[at];
     return nullptr;
 }
+
+int ExtItemList::IndexOf(std::u16string_view name) const {
+    size_t at = LowerBound(name);
+    if (at < items_.size() && items_[at].name == name) return static_cast<int>(at);
+    return -1;
+}
+
+void ExtItemList::RemoveAt(size_t position) {
+    if (position < items_.size()) items_.erase(items_.begin() + static_cast<std::ptrdiff_t>(position));
+}

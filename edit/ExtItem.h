@@ -49,6 +49,10 @@ public:
     void Merge(std::vector<ExtItem> items);
     // The item of that name, or nullptr.
     const ExtItem* Find(std::u16string_view name) const;
+    // The position of the item of that name, or -1.
+    int IndexOf(std::u16string_view name) const;
+    // Removes the item at a position (a position outside the list does nothing).
+    void RemoveAt(size_t position);
     void Clear() { items_.clear(); }
 
     size_t size() const { return items_.size(); }
