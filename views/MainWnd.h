@@ -72,6 +72,7 @@ protected:
 
 private:
     void CreateControls();
+    void CreateCalendarHeading();
     void CreateSoftKeys();
     void CreateMenu();
     void CreateToolBar();
@@ -117,6 +118,7 @@ private:
     QTreeWidget* list_ = nullptr;
     QListWidget* monthList_ = nullptr;
     QCalendarWidget* calendar_ = nullptr;
+    QLabel* calendarHeading_ = nullptr;
     QComboBox* pageSelector_ = nullptr;
     std::array<QLabel*, 7> monthHeaders_{};
     QLabel* corner_ = nullptr;
