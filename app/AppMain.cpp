@@ -6,6 +6,7 @@
 #include "core/QtPlatform.h"
 #include "core/ScaleByDpi.h"
 #include "core/WaitCursor.h"
+#include "exchange/ExchangeDlg.h"
 #include "store/DataFileTables.h"
 #include "views/CommandIds.h"
 #include "views/MainWnd.h"
@@ -16,9 +17,17 @@
 
 #include <csignal>
 
+void InstallDialogHooks() {
+    ViewHooks().runExchange = [](CMainWnd& window, bool import) {
+        return OpenExchangeDlg(&window, *App(), import ? ExchangeMode::Import : ExchangeMode::Export,
+                               [&window] { window.RefillView(); });
+    };
+}
+
 void PrepareQtApplication() {
     QFont::insertSubstitution(QStringLiteral("MS UI Gothic"), QStringLiteral("Noto Sans CJK JP"));
     InstallQtPlatform();
+    InstallDialogHooks();
 }
 
 std::unique_ptr<CMainWnd> InitApplication(CMainApp& app) {

@@ -9,9 +9,13 @@ class CMainApp;
 class CMainWnd;
 class QApplication;
 
-// Prepares a QApplication for the diary: the font substitution of "MS UI Gothic"
-// and the Qt message boxes, wait cursor, progress and command posting.
+// Prepares a QApplication for the diary: the font substitution of "MS UI Gothic",
+// the Qt message boxes, wait cursor, progress and command posting, and the dialog
+// entries of the main window (InstallDialogHooks).
 void PrepareQtApplication();
+
+// Installs the main window's entries of the dialogs built into the diary.
+void InstallDialogHooks();
 
 // Loads the settings, opens the data file and creates and shows the main window.
 // nullptr when start-up must end (the user has been told where there is something to tell).

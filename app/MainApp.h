@@ -62,6 +62,9 @@ public:
     std::u16string selectedActionId;
     std::u16string searchCondition; // the active search's condition; empty when none
     std::u16string currentActionId; // remembered current action, cleared by a change of data file
+    // The file names last used by the export and the import dialog in this run.
+    std::u16string exportFileName;
+    std::u16string importFileName;
 };
 
 // The one application object (nullptr outside a run).

@@ -8,7 +8,8 @@
 class ProgressSink {
 public:
     virtual ~ProgressSink() = default;
-    // A loop begins; total is the number of steps, or -1 when unknown.
+    // A loop begins; title says what it does (its phase, for example "書込み中"), total
+    // is the number of steps, or -1 when unknown.
     virtual void Start(std::u16string_view title, std::int64_t total) { (void)title, (void)total; }
     // Called about every 1,000 rows with the number done so far.
     virtual void Step(std::int64_t done) { (void)done; }

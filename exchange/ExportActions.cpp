@@ -117,7 +117,7 @@ long long ExportActions(const ExchangeTarget& target, std::u16string_view fileNa
     if (!file.Open()) return -1;
     ProgressSink& progress = CurrentProgress();
     const long long count = target.index.count();
-    progress.Start(u"エクスポート", count);
+    progress.Start(u"書込み中", count);
     long long result = count;
     if (layout == ExchangeLayout::Ver3 && !file.Write(Ver3HeaderLine())) result = -1;
     // One read transaction for the whole walk: the rows come from one state of the

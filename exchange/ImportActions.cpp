@@ -177,7 +177,7 @@ int WriteAllRows(const ExchangeTarget& target, const PendingRows& rows, ImportMo
         return ImportResult::WriteFailed;
     }
     ProgressSink& progress = CurrentProgress();
-    progress.Start(u"インポート", static_cast<std::int64_t>(rows.size()));
+    progress.Start(u"書込み中", static_cast<std::int64_t>(rows.size()));
     RowWriter writer(target);
     int result = ImportResult::Done;
     for (size_t i = 0; i < rows.size() && result == ImportResult::Done; ++i) {
@@ -201,7 +201,7 @@ int ReadAndWrite(const ExchangeTarget& target, std::FILE* file, ExchangeLayout l
                  const ImportTuning& tuning) {
     PendingRows rows;
     ProgressSink& progress = CurrentProgress();
-    progress.Start(u"インポート", -1);
+    progress.Start(u"読込み・チェック中", -1);
     int result;
     try {
         result = ReadAllLines(target, file, layout, rows);
