@@ -6,7 +6,11 @@
 #include "core/QtPlatform.h"
 #include "core/ScaleByDpi.h"
 #include "core/WaitCursor.h"
+#include "edit/EditActionDlg.h"
+#include "edit/WebMap.h"
 #include "exchange/ExchangeDlg.h"
+#include "find/FindDlg.h"
+#include "recorder/RecorderDlg.h"
 #include "store/DataFileTables.h"
 #include "views/CommandIds.h"
 #include "views/MainWnd.h"
@@ -18,9 +22,16 @@
 #include <csignal>
 
 void InstallDialogHooks() {
+    ViewHooks().runEditDialog = [](CMainWnd& window, int mode) { return RunEditActionDlg(&window, mode); };
     ViewHooks().runExchange = [](CMainWnd& window, bool import) {
         return OpenExchangeDlg(&window, *App(), import ? ExchangeMode::Import : ExchangeMode::Export,
                                [&window] { window.RefillView(); });
+    };
+    ViewHooks().runFind = RunFindDlg;
+    ViewHooks().runRecorder = [](CMainWnd& window) { return RunRecorderDlg(*App(), &window); };
+    RecorderHooks().runEditDialog = [](QWidget* parent, int mode) { return RunEditActionDlg(parent, mode); };
+    RecorderHooks().openWebMap = [](QWidget* owner, double latitude, double longitude) {
+        return OpenWebMap(owner, latitude, longitude);
     };
 }
 

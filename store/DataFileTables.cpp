@@ -1,6 +1,7 @@
 // The data file session and the life of a data file: open, close, create, format
 // check and upgrade, locating it at start-up and changing it.
 #include "store/DataFileTables.h"
+#include "store/SearchFunctions.h"
 
 #include "core/Clock.h"
 #include "core/DateTimeText.h"
@@ -76,6 +77,7 @@ void RemoveFile(const std::string& path) {
 void Configure(sqlite3* db) {
     sqlite3_busy_timeout(db, 2000);
     sqlite3_exec(db, "PRAGMA journal_mode=DELETE", nullptr, nullptr, nullptr);
+    RegisterSearchFunctions(db);
 }
 
 void AttachTables(DataFileTables& t) {
