@@ -82,10 +82,6 @@ CMainWnd::CMainWnd(CMainApp& app, QWidget* parent) : QWidget(parent), app_(app) 
     CreateSoftKeys();
     CreateMenu();
     CreateToolBar();
-    auto* about = new QShortcut(QKeySequence(QStringLiteral("Ctrl+A")), this);
-    connect(about, &QShortcut::activated, this, [this] { OnCommand(Cmd::ToolAbout); });
-    auto* quit = new QShortcut(QKeySequence(QStringLiteral("Ctrl+Q")), this);
-    connect(quit, &QShortcut::activated, this, [this] { OnCommand(Cmd::Exit); });
     // The keyboard's way to the soft-key menu, as on other desktop programs.
     for (int key : {int(Qt::Key_F10), int(Qt::Key_Menu)}) {
         auto* menuKey = new QShortcut(QKeySequence(key), this);
@@ -279,6 +275,31 @@ void CMainWnd::CreateMenu() {
     item(tool, u"オプション...", Cmd::ToolOption);
     item(tool, u"バージョン情報...", Cmd::ToolAbout);
     item(menu_, u"終了", Cmd::Exit);
+    // Shortcuts, shown in the menu; the actions also belong to the window so that
+    // their keys work while the menu is closed.
+    const std::pair<int, QKeySequence> keys[] = {
+        {Cmd::FileExport, QKeySequence(QStringLiteral("Ctrl+E"))},
+        {Cmd::FileImport, QKeySequence(QStringLiteral("Ctrl+I"))},
+        {Cmd::EditNew, QKeySequence(QStringLiteral("Ctrl+N"))},
+        {Cmd::EditDelete, QKeySequence(Qt::Key_Delete)},
+        {Cmd::ViewDay, QKeySequence(QStringLiteral("Ctrl+1"))},
+        {Cmd::ViewWeek, QKeySequence(QStringLiteral("Ctrl+2"))},
+        {Cmd::ViewMonth, QKeySequence(QStringLiteral("Ctrl+3"))},
+        {Cmd::ViewList, QKeySequence(QStringLiteral("Ctrl+4"))},
+        {Cmd::ViewMap, QKeySequence(QStringLiteral("Ctrl+5"))},
+        {Cmd::ViewToday, QKeySequence(QStringLiteral("Ctrl+T"))},
+        {Cmd::ToolRecorder, QKeySequence(QStringLiteral("Ctrl+R"))},
+        {Cmd::ToolFind, QKeySequence(QStringLiteral("Ctrl+F"))},
+        {Cmd::ToolOption, QKeySequence(QStringLiteral("Ctrl+P"))},
+        {Cmd::ToolAbout, QKeySequence(QStringLiteral("Ctrl+A"))},
+        {Cmd::Exit, QKeySequence(QStringLiteral("Ctrl+Q"))},
+    };
+    for (const auto& [id, key] : keys) {
+        auto* action = menu_->findChild<QAction*>(QStringLiteral("id%1").arg(id));
+        if (!action) continue;
+        action->setShortcut(key);
+        addAction(action);
+    }
 }
 
 void CMainWnd::CreateToolBar() {
@@ -327,7 +348,8 @@ bool CMainWnd::IsPortrait() const {
 }
 
 void CMainWnd::LayOut() {
-    int w = width(), h = height();
+    // Laid out for at least the minimum size: a smaller window clips instead of squeezing.
+    int w = std::max(width(), minimumWidth()), h = std::max(height(), minimumHeight());
     // isHidden, not isVisible: before the window is first shown no child is visible.
     int top = okButton_->isHidden() ? 0 : ScaleByDpi(18);
     int r = ScaleByDpi(25), bw = ScaleByDpi(14);
@@ -391,6 +413,9 @@ void CMainWnd::SetDateLabelToShownDate() {
 }
 
 void CMainWnd::resizeEvent(QResizeEvent*) {
+    // Without a window manager nothing enforces the minimum size: ask for it again.
+    if (isWindow() && (width() < minimumWidth() || height() < minimumHeight()))
+        QTimer::singleShot(0, this, [this] { resize(size().expandedTo(minimumSize())); });
     LayOut();
 }
 

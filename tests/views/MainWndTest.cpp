@@ -308,6 +308,43 @@ TEST_F(MainWnd, MinimumSizeAndWideWindow) {
     }
 }
 
+TEST_F(MainWnd, KeyboardShortcutsAndDeleteKey) {
+    Insert({{"2010/11/14 08:00:00", "2010/11/14 09:00:00"}, {"2010/11/14 10:00:00", "2010/11/14 11:00:00"}});
+    CMainWnd& w = Window(1);
+    w.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    const std::pair<Qt::Key, int> views[] = {{Qt::Key_2, 2}, {Qt::Key_3, 3}, {Qt::Key_4, 4}, {Qt::Key_1, 1}};
+    for (auto [key, view] : views) {
+        QTest::keyClick(QApplication::focusWidget(), key, Qt::ControlModifier);
+        EXPECT_EQ(w.currentView(), view);
+    }
+    // The menu shows the keys.
+    QMenu* edit = SubMenu(w.menu(), u"編集");
+    ASSERT_NE(edit, nullptr);
+    EXPECT_EQ(edit->actions().last()->shortcut(), QKeySequence(Qt::Key_Delete));
+    // Delete asks the documented question about the selected rows.
+    QTreeWidget* list = w.listControl();
+    list->setFocus();
+    list->clearSelection();
+    list->topLevelItem(1)->setSelected(true);
+    messages.Answer(IDYES);
+    QTest::keyClick(list, Qt::Key_Delete);
+    ASSERT_EQ(messages.count(), 1u);
+    EXPECT_EQ(messages.last().text, u"このアクションを削除しますか？");
+    EXPECT_EQ(messages.last().caption, u"アクションの削除の確認");
+    EXPECT_EQ(app.actionIndex.count(), 1);
+}
+
+TEST_F(MainWnd, WindowIconIsTheProgramIcon) {
+    CMainWnd& w = Window(1);
+    QList<QSize> sizes = w.windowIcon().availableSizes();
+    for (int side : {16, 32, 48, 256})
+        EXPECT_TRUE(sizes.contains(QSize(side, side))) << side;
+    QImage small = w.windowIcon().pixmap(16, 16).toImage();
+    EXPECT_EQ(small.size(), QSize(16, 16));
+    EXPECT_GT(qAlpha(small.pixel(8, 8)), 0); // drawn, not empty
+}
+
 TEST_F(MainWnd, AcceleratorsAndExit) {
     CMainWnd& w = Window(1);
     w.activateWindow();
