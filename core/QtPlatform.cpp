@@ -1,6 +1,8 @@
 // Qt implementations of the message box, wait cursor, progress and command hooks.
 #include "core/QtPlatform.h"
 
+#include "core/SoftKeyKeys.h"
+
 #include <QApplication>
 #include <QMessageBox>
 #include <QMetaObject>
@@ -165,4 +167,5 @@ void InstallQtPlatform() {
     SetWaitCursor(&cursor);
     SetProgressSink(&progress);
     SetCommandPoster(&poster);
+    if (auto* application = qobject_cast<QApplication*>(QCoreApplication::instance())) InstallSoftKeyKeys(*application);
 }

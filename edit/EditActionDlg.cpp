@@ -16,6 +16,7 @@
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -37,7 +38,8 @@ void SetId(QObject* object, int id) {
     object->setObjectName(QStringLiteral("id%1").arg(id));
 }
 
-// A static text that reports a tap (the "notify" statics of the dialog).
+// A static text that reports a tap (the "notify" statics of the dialog). A value
+// field can also take the focus: Space, Return or F2 there is its tap.
 class TapLabel : public QLabel {
 public:
     TapLabel(QWidget* parent, std::function<void()> onTap) : QLabel(parent), onTap_(std::move(onTap)) {}
@@ -47,8 +49,33 @@ protected:
         if (event->button() == Qt::LeftButton && isEnabled()) onTap_();
         event->accept();
     }
+    void keyPressEvent(QKeyEvent* event) override {
+        int key = event->key();
+        if (isEnabled() && event->modifiers() == Qt::NoModifier &&
+            (key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_F2)) {
+            onTap_();
+            event->accept();
+            return;
+        }
+        QLabel::keyPressEvent(event);
+    }
+    // The focused field shows in the selection colour.
+    void focusInEvent(QFocusEvent* event) override {
+        SetBackground(palette().color(QPalette::Highlight).lighter(170));
+        QLabel::focusInEvent(event);
+    }
+    void focusOutEvent(QFocusEvent* event) override {
+        SetBackground(Qt::white);
+        QLabel::focusOutEvent(event);
+    }
 
 private:
+    void SetBackground(const QColor& color) {
+        if (!autoFillBackground()) return;
+        QPalette p = palette();
+        p.setColor(QPalette::Window, color);
+        setPalette(p);
+    }
     std::function<void()> onTap_;
 };
 
@@ -95,6 +122,7 @@ QLabel* CEditActionDlg::AddValue(int id) {
     label->setFrameShadow(QFrame::Sunken);
     label->setMinimumHeight(ScaleByDpi(18));
     label->setAutoFillBackground(true);
+    label->setFocusPolicy(Qt::StrongFocus);
     QPalette palette = label->palette();
     palette.setColor(QPalette::Window, Qt::white);
     label->setPalette(palette);

@@ -7,10 +7,12 @@
 #include "tests/edit/EditDlgTestSupport.h"
 #include "views/CommandIds.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QTest>
 
 namespace {
 
@@ -22,6 +24,39 @@ void TypeIntoList(CEditActionDlg& d, const char* text) {
     d.floatingList()->setEditText(QString::fromUtf8(text));
     d.CommitInPlaceEditor();
     d.Refresh();
+}
+
+// Tabs forward until the widget with the id has the focus (at most 40 steps).
+bool TabTo(QWidget& window, int id) {
+    for (int i = 0; i < 40; ++i) {
+        QWidget* focus = QApplication::focusWidget();
+        if (focus && focus->objectName() == QStringLiteral("id%1").arg(id)) return true;
+        QTest::keyClick(focus ? focus : &window, Qt::Key_Tab);
+    }
+    return false;
+}
+
+TEST_F(EditDlg, FieldsAreReachedAndOpenedFromTheKeyboard) {
+    CEditActionDlg& d = Open(EditDlgMode::New);
+    d.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&d));
+    ASSERT_TRUE(TabTo(d, EditCmd::Place));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+    ASSERT_EQ(d.openEditor(), InPlaceEditor::Place);
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("Park"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_EQ(d.openEditor(), InPlaceEditor::None);
+    EXPECT_EQ(Text(EditCmd::Place), "Park");
+    ASSERT_TRUE(TabTo(d, EditCmd::Cate1));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F2);
+    EXPECT_EQ(d.openEditor(), InPlaceEditor::Category1);
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("Walk"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    ASSERT_TRUE(TabTo(d, EditCmd::Save));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+    ASSERT_EQ(app.actionIndex.count(), 1);
+    EXPECT_EQ(U8(Stored(0)[ActionField::Place]), "Park");
+    EXPECT_EQ(U8(Stored(0)[ActionField::Category1]), "Walk");
 }
 
 TEST_F(EditDlg, NewActionOnTheShownDayAndSavedAsTyped) {

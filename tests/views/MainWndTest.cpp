@@ -13,10 +13,12 @@
 #include "core/MessageBox.h"
 #include "core/QtPlatform.h"
 #include "core/ScaleByDpi.h"
+#include "core/SoftKeyKeys.h"
 
 #include <QApplication>
 #include <QCalendarWidget>
 #include <QComboBox>
+#include <QDialog>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -306,6 +308,28 @@ TEST_F(MainWnd, MinimumSizeAndWideWindow) {
         int contents = std::max(list->header()->sectionSizeHint(c), text);
         EXPECT_GE(list->columnWidth(c), contents + ScaleByDpi(4)) << c;
     }
+}
+
+TEST_F(MainWnd, MenuKeysPressTheSoftMenuKeyOfADialog) {
+    InstallSoftKeyKeys(*qApp);
+    QDialog dialog;
+    auto* edit = new QLineEdit(&dialog);
+    auto* soft = new QPushButton(QString::fromUtf16(u"メニュー"), &dialog);
+    soft->setFocusPolicy(Qt::NoFocus);
+    soft->move(0, 40);
+    int pressed = 0;
+    QObject::connect(soft, &QPushButton::clicked, [&] { ++pressed; });
+    dialog.show();
+    dialog.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+    edit->setFocus();
+    QTest::keyClick(edit, Qt::Key_F10);
+    QTest::keyClick(edit, Qt::Key_Menu);
+    EXPECT_EQ(pressed, 2);
+    QTest::keyClick(edit, Qt::Key_F10, Qt::ControlModifier);
+    QTest::keyClick(edit, Qt::Key_A);
+    EXPECT_EQ(pressed, 2);
+    EXPECT_EQ(edit->text(), QStringLiteral("a"));
 }
 
 TEST_F(MainWnd, KeyboardShortcutsAndDeleteKey) {
