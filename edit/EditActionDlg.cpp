@@ -12,6 +12,7 @@
 #include "store/DataFileTables.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCalendarWidget>
 #include <QComboBox>
 #include <QGridLayout>
@@ -372,14 +373,21 @@ void CEditActionDlg::PlaceOver(QWidget* editor, QWidget* field, int height) {
     editor->show();
     editor->raise();
     editor->setFocus();
+    editorField_ = field;
 }
 
 void CEditActionDlg::HideEditors() {
+    // An editor that had the keyboard hands it back to its field, so Tab goes on from there.
+    QWidget* focus = QApplication::focusWidget();
+    bool editing = focus && (calendar_->isAncestorOf(focus) || focus == calendar_ || list_->isAncestorOf(focus) ||
+                             focus == list_ || focus == memoBox_ || memoBox_->isAncestorOf(focus));
     calendar_->hide();
     list_->hidePopup();
     list_->hide();
     memoBox_->hide();
     editor_ = InPlaceEditor::None;
+    if (editing && editorField_) editorField_->setFocus();
+    editorField_ = nullptr;
 }
 
 bool CEditActionDlg::CommitInPlaceEditor() {
