@@ -1,27 +1,37 @@
 // Qt implementations of the message box, wait cursor, progress and command hooks.
 #include "core/QtPlatform.h"
 
+#include "core/SoftKeyKeys.h"
+
 #include <QApplication>
 #include <QMessageBox>
 #include <QMetaObject>
 #include <QProgressDialog>
+#include <QPushButton>
 #include <QWidget>
 
 QString ToQString(std::u16string_view text) {
     return QString(reinterpret_cast<const QChar*>(text.data()), static_cast<qsizetype>(text.size()));
 }
 
-std::u16string FromQString(const QString& text) { return text.toStdU16String(); }
+std::u16string FromQString(const QString& text) {
+    return text.toStdU16String();
+}
 
 namespace {
 
 QMessageBox::Icon IconOf(unsigned flags) {
     switch (flags & MB_ICONMASK) {
-    case MB_ICONSTOP: return QMessageBox::Critical;
-    case MB_ICONQUESTION: return QMessageBox::Question;
-    case MB_ICONEXCLAMATION: return QMessageBox::Warning;
-    case MB_ICONINFORMATION: return QMessageBox::Information;
-    default: return QMessageBox::NoIcon;
+    case MB_ICONSTOP:
+        return QMessageBox::Critical;
+    case MB_ICONQUESTION:
+        return QMessageBox::Question;
+    case MB_ICONEXCLAMATION:
+        return QMessageBox::Warning;
+    case MB_ICONINFORMATION:
+        return QMessageBox::Information;
+    default:
+        return QMessageBox::NoIcon;
     }
 }
 
@@ -32,24 +42,57 @@ struct ButtonSet {
 
 ButtonSet ButtonsOf(unsigned flags) {
     switch (flags & MB_TYPEMASK) {
-    case MB_OKCANCEL: return {{IDOK, IDCANCEL, 0}, 2};
-    case MB_ABORTRETRYIGNORE: return {{IDABORT, IDRETRY, IDIGNORE}, 3};
-    case MB_YESNOCANCEL: return {{IDYES, IDNO, IDCANCEL}, 3};
-    case MB_YESNO: return {{IDYES, IDNO, 0}, 2};
-    case MB_RETRYCANCEL: return {{IDRETRY, IDCANCEL, 0}, 2};
-    default: return {{IDOK, 0, 0}, 1};
+    case MB_OKCANCEL:
+        return {{IDOK, IDCANCEL, 0}, 2};
+    case MB_ABORTRETRYIGNORE:
+        return {{IDABORT, IDRETRY, IDIGNORE}, 3};
+    case MB_YESNOCANCEL:
+        return {{IDYES, IDNO, IDCANCEL}, 3};
+    case MB_YESNO:
+        return {{IDYES, IDNO, 0}, 2};
+    case MB_RETRYCANCEL:
+        return {{IDRETRY, IDCANCEL, 0}, 2};
+    default:
+        return {{IDOK, 0, 0}, 1};
     }
 }
 
 QMessageBox::StandardButton StandardOf(int id) {
     switch (id) {
-    case IDOK: return QMessageBox::Ok;
-    case IDCANCEL: return QMessageBox::Cancel;
-    case IDABORT: return QMessageBox::Abort;
-    case IDRETRY: return QMessageBox::Retry;
-    case IDIGNORE: return QMessageBox::Ignore;
-    case IDYES: return QMessageBox::Yes;
-    default: return QMessageBox::No;
+    case IDOK:
+        return QMessageBox::Ok;
+    case IDCANCEL:
+        return QMessageBox::Cancel;
+    case IDABORT:
+        return QMessageBox::Abort;
+    case IDRETRY:
+        return QMessageBox::Retry;
+    case IDIGNORE:
+        return QMessageBox::Ignore;
+    case IDYES:
+        return QMessageBox::Yes;
+    default:
+        return QMessageBox::No;
+    }
+}
+
+// The buttons speak the program's language whatever the desktop's locale is.
+QString CaptionOf(int id) {
+    switch (id) {
+    case IDOK:
+        return QStringLiteral("OK");
+    case IDCANCEL:
+        return QString::fromUtf16(u"キャンセル");
+    case IDABORT:
+        return QString::fromUtf16(u"中止");
+    case IDRETRY:
+        return QString::fromUtf16(u"再試行");
+    case IDIGNORE:
+        return QString::fromUtf16(u"無視");
+    case IDYES:
+        return QString::fromUtf16(u"はい");
+    default:
+        return QString::fromUtf16(u"いいえ");
     }
 }
 
@@ -60,7 +103,8 @@ int QtMessagePresenter::Show(WindowHandle owner, std::u16string_view text, std::
     QMessageBox box(IconOf(flags), ToQString(caption), ToQString(text), QMessageBox::NoButton,
                     static_cast<QWidget*>(owner));
     ButtonSet set = ButtonsOf(flags);
-    for (int i = 0; i < set.count; ++i) box.addButton(StandardOf(set.ids[i]));
+    for (int i = 0; i < set.count; ++i)
+        box.addButton(StandardOf(set.ids[i]))->setText(CaptionOf(set.ids[i]));
     int def = static_cast<int>((flags & MB_DEFMASK) >> 8);
     if (def >= set.count) def = 0;
     box.setDefaultButton(StandardOf(set.ids[def]));
@@ -72,11 +116,17 @@ int QtMessagePresenter::Show(WindowHandle owner, std::u16string_view text, std::
     return set.ids[set.count - 1];
 }
 
-void QtWaitCursor::Begin() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+void QtWaitCursor::Begin() {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+}
 
-void QtWaitCursor::End() { QApplication::restoreOverrideCursor(); }
+void QtWaitCursor::End() {
+    QApplication::restoreOverrideCursor();
+}
 
-QtProgress::~QtProgress() { delete dialog_; }
+QtProgress::~QtProgress() {
+    delete dialog_;
+}
 
 void QtProgress::Start(std::u16string_view title, std::int64_t total) {
     title_ = ToQString(title);
@@ -117,4 +167,5 @@ void InstallQtPlatform() {
     SetWaitCursor(&cursor);
     SetProgressSink(&progress);
     SetCommandPoster(&poster);
+    if (auto* application = qobject_cast<QApplication*>(QCoreApplication::instance())) InstallSoftKeyKeys(*application);
 }

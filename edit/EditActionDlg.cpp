@@ -13,10 +13,12 @@
 #include "store/DataFileTables.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCalendarWidget>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -38,7 +40,8 @@ void SetId(QObject* object, int id) {
     object->setObjectName(QStringLiteral("id%1").arg(id));
 }
 
-// A static text that reports a tap (the "notify" statics of the dialog).
+// A static text that reports a tap (the "notify" statics of the dialog). A value
+// field can also take the focus: Space, Return or F2 there is its tap.
 class TapLabel : public QLabel {
 public:
     TapLabel(QWidget* parent, std::function<void()> onTap) : QLabel(parent), onTap_(std::move(onTap)) {}
@@ -48,8 +51,33 @@ protected:
         if (event->button() == Qt::LeftButton && isEnabled()) onTap_();
         event->accept();
     }
+    void keyPressEvent(QKeyEvent* event) override {
+        int key = event->key();
+        if (isEnabled() && event->modifiers() == Qt::NoModifier &&
+            (key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_F2)) {
+            onTap_();
+            event->accept();
+            return;
+        }
+        QLabel::keyPressEvent(event);
+    }
+    // The focused field shows in the selection colour.
+    void focusInEvent(QFocusEvent* event) override {
+        SetBackground(palette().color(QPalette::Highlight).lighter(170));
+        QLabel::focusInEvent(event);
+    }
+    void focusOutEvent(QFocusEvent* event) override {
+        SetBackground(Qt::white);
+        QLabel::focusOutEvent(event);
+    }
 
 private:
+    void SetBackground(const QColor& color) {
+        if (!autoFillBackground()) return;
+        QPalette p = palette();
+        p.setColor(QPalette::Window, color);
+        setPalette(p);
+    }
     std::function<void()> onTap_;
 };
 
@@ -99,6 +127,7 @@ QLabel* CEditActionDlg::AddValue(int id) {
     label->setFrameShadow(QFrame::Sunken);
     label->setMinimumHeight(ScaleByDpi(18));
     label->setAutoFillBackground(true);
+    label->setFocusPolicy(Qt::StrongFocus);
     QPalette palette = label->palette();
     palette.setColor(QPalette::Window, Qt::white);
     label->setPalette(palette);
@@ -350,14 +379,21 @@ void CEditActionDlg::PlaceOver(QWidget* editor, QWidget* field, int height) {
     editor->show();
     editor->raise();
     editor->setFocus();
+    editorField_ = field;
 }
 
 void CEditActionDlg::HideEditors() {
+    // An editor that had the keyboard hands it back to its field, so Tab goes on from there.
+    QWidget* focus = QApplication::focusWidget();
+    bool editing = focus && (calendar_->isAncestorOf(focus) || focus == calendar_ || list_->isAncestorOf(focus) ||
+                             focus == list_ || focus == memoBox_ || memoBox_->isAncestorOf(focus));
     calendar_->hide();
     list_->hidePopup();
     list_->hide();
     memoBox_->hide();
     editor_ = InPlaceEditor::None;
+    if (editing && editorField_) editorField_->setFocus();
+    editorField_ = nullptr;
 }
 
 bool CEditActionDlg::CommitInPlaceEditor() {

@@ -156,6 +156,8 @@ private:
     CMainApp& app_;
     std::unique_ptr<EditActionForm> form_;
     InPlaceEditor editor_ = InPlaceEditor::None;
+    // The field whose editor is open; it takes the focus back when the editor closes.
+    QWidget* editorField_ = nullptr;
     bool memoPrefersBox_ = true;
 
     QLabel* title_ = nullptr;

@@ -98,8 +98,12 @@ void CFileSelectDlg::CreateControls() {
     connect(cancel_, &QPushButton::clicked, this, [this] { OnCommand(FileDlgId::Cancel); });
     connect(up_, &QPushButton::clicked, this, [this] { OnCommand(FileDlgId::Up); });
     // Queued: choosing a folder line refills the list, which must not happen inside
-    // the list's own selection signal.
-    connect(list_, &QListWidget::currentRowChanged, this, &CFileSelectDlg::OnListSelChange, Qt::QueuedConnection);
+    // the list's own selection signal. The selection, not the current row: focus
+    // entering the list makes row 0 current without selecting it, and focus alone
+    // must never open a folder.
+    connect(
+        list_, &QListWidget::itemSelectionChanged, this, [this] { OnListSelChange(list_->currentRow()); },
+        Qt::QueuedConnection);
     connect(type_, &QComboBox::currentIndexChanged, this, &CFileSelectDlg::OnTypeChange);
     list_->viewport()->installEventFilter(this);
     auto* back = new QShortcut(QKeySequence(Qt::Key_Backspace), list_);
@@ -188,7 +192,7 @@ void CFileSelectDlg::FillList() {
 
 void CFileSelectDlg::OnListSelChange(int row) {
     // A queued signal from before a refill names a row that is no longer chosen.
-    if (row < 0 || row != list_->currentRow()) return;
+    if (row < 0 || row != list_->currentRow() || !list_->item(row)->isSelected()) return;
     std::u16string name;
     int kind = model_.SelectLine(row, name);
     if (kind == 1) FillList();

@@ -1,6 +1,7 @@
 // Drawing of the toolbar images and the program icon on a 16-unit grid.
 #include "resources/ToolBarIcons.h"
 
+#include <QGuiApplication>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -137,8 +138,12 @@ Drawer DrawerOf(int image) {
     }
 }
 
+// Drawn at the screen's device pixel ratio, so that the images stay sharp at 2×.
 QPixmap OnGrid(int size, Drawer draw) {
-    QPixmap pixmap(size, size);
+    qreal ratio = qApp ? qApp->devicePixelRatio() : 1.0;
+    int device = qRound(size * ratio);
+    QPixmap pixmap(device, device);
+    pixmap.setDevicePixelRatio(ratio);
     pixmap.fill(Qt::transparent);
     QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing);
@@ -146,23 +151,6 @@ QPixmap OnGrid(int size, Drawer draw) {
     p.scale(size / 16.0, size / 16.0);
     draw(p);
     return pixmap;
-}
-
-void DrawProgramIcon(QPainter& p) {
-    p.setPen(Qt::NoPen);
-    p.setBrush(QColor(40, 90, 170));
-    p.drawRoundedRect(QRectF(0.5, 0.5, 15, 15), 3, 3);
-    p.setBrush(kPage);
-    p.drawRect(QRectF(3, 3, 10, 7));
-    p.setBrush(kRed);
-    p.drawRect(QRectF(3, 3, 10, 1.8));
-    QPainterPath wave;
-    wave.moveTo(1, 12.5);
-    wave.cubicTo(4, 10.5, 5, 14.5, 8, 12.5);
-    wave.cubicTo(11, 10.5, 12, 14.5, 15, 12.5);
-    p.setPen(QPen(QColor(150, 210, 255), 1.5));
-    p.setBrush(Qt::NoBrush);
-    p.drawPath(wave);
 }
 
 } // namespace
@@ -177,13 +165,15 @@ QPixmap ToolBarImage(int image, int size) {
     return OnGrid(size, draw);
 }
 
-QPixmap ProgramIconPixmap(int size) {
-    return OnGrid(size, DrawProgramIcon);
+QIcon ProgramIcon() {
+    // The installed icon's renderings (resources/icons, compiled in).
+    QIcon icon;
+    for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/icons/hicolor/%1x%1/apps/org.tidemark.TideLog.png").arg(size),
+                     QSize(size, size));
+    return icon;
 }
 
-QIcon ProgramIcon() {
-    QIcon icon;
-    for (int size : {16, 24, 32, 48, 64})
-        icon.addPixmap(ProgramIconPixmap(size));
-    return icon;
+QPixmap ProgramIconPixmap(int size) {
+    return ProgramIcon().pixmap(size, size);
 }

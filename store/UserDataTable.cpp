@@ -135,7 +135,8 @@ long long ActionLengthSeconds(std::u16string_view start, std::u16string_view end
 UserDataTable::UserDataTable(sqlite3* db) : TableBase(db, "t_UserData", "i_UserData") {}
 UserDataTable::~UserDataTable() = default;
 
-HRESULT UserDataTable::ReadActionById(std::u16string_view id, ActionRecord& record) {
+HRESULT UserDataTable::ReadActionById(std::u16string_view id, ActionRecord& record, bool* fetchFailed) {
+    if (fetchFailed) *fetchFailed = false;
     HRESULT hr;
     sqlite3_stmt* stmt = Cached(kSelectById, hr);
     if (!stmt) return hr;
@@ -144,9 +145,10 @@ HRESULT UserDataTable::ReadActionById(std::u16string_view id, ActionRecord& reco
     int rc = sqlite3_step(stmt);
     if (rc == SQLITE_DONE)
         hr = DB_E_NOTFOUND;
-    else if (rc != SQLITE_ROW)
+    else if (rc != SQLITE_ROW) {
         hr = HResultFromSqlite(rc);
-    else {
+        if (fetchFailed) *fetchFailed = true;
+    } else {
         for (int f = 0; f < ActionField::Count; ++f) {
             record[f] = ColumnText(stmt, f, KindOf(kUserDataColumns[f]));
         }

@@ -14,7 +14,8 @@ public:
     ~UserDataTable() override;
 
     // S_OK and the whole record; DB_E_NOTFOUND when no row has the identifier.
-    HRESULT ReadActionById(std::u16string_view id, ActionRecord& record);
+    // fetchFailed tells a failure to fetch the row from one to prepare the select.
+    HRESULT ReadActionById(std::u16string_view id, ActionRecord& record, bool* fetchFailed = nullptr);
     // Inserts one row. A present ActId must pass CheckActionId (else E_INVALIDARG); an
     // absent one is made by CreateUniqueActionId (failure: message "ユニークキーの生成に
     // 失敗しました。" and E_ABORT). LastUpdate is set to now. A period that fails

@@ -7,6 +7,7 @@
 #include "core/ScaleByDpi.h"
 #include "store/DataFileTables.h"
 
+#include <QFontDatabase>
 #include <QHeaderView>
 #include <QLabel>
 #include <QScrollBar>
@@ -31,8 +32,10 @@ void CMainWnd::SetListFont(const std::u16string& name, int size) {
     if (name == listFontName_ && size == listFontSize_) return;
     listFontName_ = name;
     listFontSize_ = size;
-    QFont font(Q(name));
-    font.setPixelSize(std::max(1, std::abs(size)));
+    // An empty name is the desktop's UI font; -1 (what "<既定>" stores) and 0 its size.
+    QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+    if (!name.empty()) font.setFamily(Q(name));
+    if (size != -1 && size != 0) font.setPixelSize(std::abs(size));
     list_->setFont(font);
 }
 
@@ -91,7 +94,8 @@ void CMainWnd::ApplyDayViewColumnWidths() {
             list_->setColumnWidth(c, width);
         } else if (list_->topLevelItemCount() > 0) {
             list_->resizeColumnToContents(c);
-            if (list_->columnWidth(c) > cap) list_->setColumnWidth(c, cap);
+            // A few pixels of padding, so that neighbouring texts do not touch.
+            list_->setColumnWidth(c, std::min(cap, list_->columnWidth(c) + ScaleByDpi(6)));
         }
     }
 }

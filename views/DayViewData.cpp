@@ -12,6 +12,7 @@ namespace {
 
 // Call-site numbers of the day view's database reads, shown as ln in the messages.
 constexpr int kLnSingleRead = 4201;
+constexpr int kLnSingleFetch = 4204;
 constexpr int kLnMultiSelect = 4202;
 constexpr int kLnMultiFetch = 4203;
 
@@ -103,10 +104,14 @@ int LoadDayViewSingle(WindowHandle owner, UserDataTable& table, const ActionInde
     data.first = first;
     for (long long p = first; p < end; ++p) {
         ActionRecord record;
-        HRESULT hr = table.ReadActionById(index.IdAt(p), record);
+        bool fetchFailed = false;
+        HRESULT hr = table.ReadActionById(index.IdAt(p), record, &fetchFailed);
         if (hr == DB_E_NOTFOUND) break;
         if (FAILED(hr)) {
-            ShowDbError(owner, "SetDataDayViewForSingle", "Select", kLnSingleRead, hr);
+            if (fetchFailed)
+                ShowDbError(owner, "SetDataDayViewForSingle", "GetNextRS", kLnSingleFetch, hr);
+            else
+                ShowDbError(owner, "SetDataDayViewForSingle", "Select", kLnSingleRead, hr);
             return -1;
         }
         std::u16string start = TextOf(record[ActionField::StaDateTime]),

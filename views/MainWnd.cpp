@@ -13,6 +13,7 @@
 #include "views/WeekdayButton.h"
 
 #include <QApplication>
+#include <QBoxLayout>
 #include <QCalendarWidget>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -24,10 +25,13 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QShortcut>
 #include <QTableView>
+#include <QTextCharFormat>
 #include <QTimer>
 #include <QToolBar>
+#include <QToolButton>
 #include <QTreeWidget>
 
 namespace {
@@ -41,6 +45,18 @@ QString Q(const char16_t* text) {
 void SetId(QWidget* widget, int id) {
     widget->setObjectName(QStringLiteral("id%1").arg(id));
 }
+
+// The shared report list. Selecting a row never scrolls sideways: a click in the wide
+// memo column would otherwise push the date, place and category columns out of sight.
+class ReportList : public QTreeWidget {
+public:
+    using QTreeWidget::QTreeWidget;
+    void scrollTo(const QModelIndex& index, ScrollHint hint) override {
+        int x = horizontalScrollBar()->value();
+        QTreeWidget::scrollTo(index, hint);
+        horizontalScrollBar()->setValue(x);
+    }
+};
 
 // Navigation buttons in strip order (after the weekday buttons).
 constexpr int kNavIds[5] = {Cmd::PrevWeek, Cmd::PrevDay, Cmd::Today, Cmd::NextDay, Cmd::NextWeek};
@@ -77,10 +93,19 @@ CMainWnd::CMainWnd(CMainApp& app, QWidget* parent) : QWidget(parent), app_(app) 
     mapView_ = std::make_unique<CMapView>(*this);
     // The view keys work wherever the focus is in the window.
     qApp->installEventFilter(this);
-    auto* about = new QShortcut(QKeySequence(QStringLiteral("Ctrl+A")), this);
-    connect(about, &QShortcut::activated, this, [this] { OnCommand(Cmd::ToolAbout); });
-    auto* quit = new QShortcut(QKeySequence(QStringLiteral("Ctrl+Q")), this);
-    connect(quit, &QShortcut::activated, this, [this] { OnCommand(Cmd::Exit); });
+    // The keyboard's way to the soft-key menu, as on other desktop programs.
+    for (int key : {int(Qt::Key_F10), int(Qt::Key_Menu)}) {
+        auto* menuKey = new QShortcut(QKeySequence(key), this);
+        connect(menuKey, &QShortcut::activated, this, [this] { OnCommand(Cmd::SoftKeyMenu); });
+    }
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, this, [this] {
+        if (popupState_ == Popup::None) return;
+        ClosePopups();
+        list_->setFocus();
+    });
+    // Below this the date strip's text and buttons no longer fit.
+    setMinimumSize(ScaleByDpi(240), ScaleByDpi(240));
     resize(ScaleByDpi(240), ScaleByDpi(320));
     screenWidth_ = width();
     screenHeight_ = height();
@@ -112,14 +137,14 @@ void CMainWnd::CreateControls() {
         SetId(monthHeaders_[k], 1063 + k);
         monthHeaders_[k]->setAlignment(Qt::AlignCenter);
     }
-    list_ = new QTreeWidget(this);
+    list_ = new ReportList(this);
     SetId(list_, Cmd::ListControl);
     list_->setRootIsDecorated(false);
     list_->setUniformRowHeights(true);
     list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     list_->setSelectionBehavior(QAbstractItemView::SelectRows);
     list_->setAllColumnsShowFocus(true);
-    list_->header()->setStretchLastSection(false);
+    list_->header()->setStretchLastSection(true);
     list_->header()->setMinimumSectionSize(1);
     list_->installEventFilter(this);
     connect(list_, &QTreeWidget::itemDoubleClicked, this, [this] { OpenSelected(); });
@@ -142,6 +167,14 @@ void CMainWnd::CreateControls() {
     calendar_->setMinimumDate(QDate(1900, 1, 1));
     calendar_->setLocale(QLocale(QLocale::Japanese, QLocale::Japan));
     calendar_->setFirstDayOfWeek(Qt::Sunday);
+    // Saturday blue and Sunday red, as on the date strip.
+    QTextCharFormat saturday = calendar_->weekdayTextFormat(Qt::Saturday);
+    saturday.setForeground(QColor(0, 0, 255));
+    calendar_->setWeekdayTextFormat(Qt::Saturday, saturday);
+    QTextCharFormat sunday = calendar_->weekdayTextFormat(Qt::Sunday);
+    sunday.setForeground(QColor(255, 0, 0));
+    calendar_->setWeekdayTextFormat(Qt::Sunday, sunday);
+    CreateCalendarHeading();
     // The large font would otherwise widen the day columns beyond a narrow window.
     if (auto* days = calendar_->findChild<QTableView*>()) {
         days->horizontalHeader()->setMinimumSectionSize(1);
@@ -163,6 +196,37 @@ void CMainWnd::CreateControls() {
     okButton_->setFocusPolicy(Qt::NoFocus);
     connect(okButton_, &QPushButton::clicked, this, [this] { OnCommand(Cmd::Ok); });
     okButton_->hide();
+}
+
+// The calendar's own heading puts the month before the year ("12月 2026"); this one
+// reads "2026年12月" between the month buttons.
+void CMainWnd::CreateCalendarHeading() {
+    calendar_->setNavigationBarVisible(false);
+    auto* bar = new QWidget(calendar_);
+    bar->setObjectName(QStringLiteral("calendarHeading"));
+    auto* row = new QHBoxLayout(bar);
+    row->setContentsMargins(2, 2, 2, 2);
+    auto* previous = new QToolButton(bar);
+    previous->setArrowType(Qt::LeftArrow);
+    previous->setAutoRaise(true);
+    previous->setFocusPolicy(Qt::NoFocus);
+    auto* next = new QToolButton(bar);
+    next->setArrowType(Qt::RightArrow);
+    next->setAutoRaise(true);
+    next->setFocusPolicy(Qt::NoFocus);
+    calendarHeading_ = new QLabel(bar);
+    calendarHeading_->setAlignment(Qt::AlignCenter);
+    row->addWidget(previous);
+    row->addWidget(calendarHeading_, 1);
+    row->addWidget(next);
+    if (auto* column = qobject_cast<QVBoxLayout*>(calendar_->layout())) column->insertWidget(0, bar);
+    connect(previous, &QToolButton::clicked, calendar_, &QCalendarWidget::showPreviousMonth);
+    connect(next, &QToolButton::clicked, calendar_, &QCalendarWidget::showNextMonth);
+    auto heading = [this](int year, int month) {
+        calendarHeading_->setText(QStringLiteral("%1年%2月").arg(year).arg(month));
+    };
+    connect(calendar_, &QCalendarWidget::currentPageChanged, this, heading);
+    heading(calendar_->yearShown(), calendar_->monthShown());
 }
 
 void CMainWnd::CreateSoftKeys() {
@@ -222,6 +286,31 @@ void CMainWnd::CreateMenu() {
     item(tool, u"オプション...", Cmd::ToolOption);
     item(tool, u"バージョン情報...", Cmd::ToolAbout);
     item(menu_, u"終了", Cmd::Exit);
+    // Shortcuts, shown in the menu; the actions also belong to the window so that
+    // their keys work while the menu is closed.
+    const std::pair<int, QKeySequence> keys[] = {
+        {Cmd::FileExport, QKeySequence(QStringLiteral("Ctrl+E"))},
+        {Cmd::FileImport, QKeySequence(QStringLiteral("Ctrl+I"))},
+        {Cmd::EditNew, QKeySequence(QStringLiteral("Ctrl+N"))},
+        {Cmd::EditDelete, QKeySequence(Qt::Key_Delete)},
+        {Cmd::ViewDay, QKeySequence(QStringLiteral("Ctrl+1"))},
+        {Cmd::ViewWeek, QKeySequence(QStringLiteral("Ctrl+2"))},
+        {Cmd::ViewMonth, QKeySequence(QStringLiteral("Ctrl+3"))},
+        {Cmd::ViewList, QKeySequence(QStringLiteral("Ctrl+4"))},
+        {Cmd::ViewMap, QKeySequence(QStringLiteral("Ctrl+5"))},
+        {Cmd::ViewToday, QKeySequence(QStringLiteral("Ctrl+T"))},
+        {Cmd::ToolRecorder, QKeySequence(QStringLiteral("Ctrl+R"))},
+        {Cmd::ToolFind, QKeySequence(QStringLiteral("Ctrl+F"))},
+        {Cmd::ToolOption, QKeySequence(QStringLiteral("Ctrl+P"))},
+        {Cmd::ToolAbout, QKeySequence(QStringLiteral("Ctrl+A"))},
+        {Cmd::Exit, QKeySequence(QStringLiteral("Ctrl+Q"))},
+    };
+    for (const auto& [id, key] : keys) {
+        auto* action = menu_->findChild<QAction*>(QStringLiteral("id%1").arg(id));
+        if (!action) continue;
+        action->setShortcut(key);
+        addAction(action);
+    }
 }
 
 void CMainWnd::CreateToolBar() {
@@ -270,18 +359,22 @@ bool CMainWnd::IsPortrait() const {
 }
 
 void CMainWnd::LayOut() {
-    int w = width(), h = height();
-    int top = okButton_->isVisible() ? ScaleByDpi(18) : 0;
+    // Laid out for at least the minimum size: a smaller window clips instead of squeezing.
+    int w = std::max(width(), minimumWidth()), h = std::max(height(), minimumHeight());
+    // isHidden, not isVisible: before the window is first shown no child is visible.
+    int top = okButton_->isHidden() ? 0 : ScaleByDpi(18);
     int r = ScaleByDpi(25), bw = ScaleByDpi(14);
     int bar = MenuBarHeight();
-    int tool = toolBar_->isVisible() ? toolBar_->sizeHint().height() : 0;
+    int tool = toolBar_->isHidden() ? 0 : toolBar_->sizeHint().height();
     int bottom = h - bar - tool;
     okButton_->setGeometry(w - ScaleByDpi(30), 0, ScaleByDpi(30), top);
     softKeyBar_->setGeometry(0, h - bar, w, bar);
     softNew_->setGeometry(0, 0, w / 2, bar);
     softMenu_->setGeometry(w / 2, 0, w - w / 2, bar);
     toolBar_->setGeometry(0, bottom, w, tool);
-    int labelWidth = std::max(ScaleByDpi(48), w - 12 * bw);
+    // A wide window keeps the buttons beside the date; the rest of the strip stays empty.
+    int dateWidth = dateLabel_->fontMetrics().horizontalAdvance(QStringLiteral("0000/00/00")) + ScaleByDpi(8);
+    int labelWidth = std::clamp(w - 12 * bw, ScaleByDpi(48), std::max(ScaleByDpi(72), dateWidth));
     // Without the weekday buttons (month and list views) the label takes their room.
     bool weekdays = app_.currentView == 1 || app_.currentView == 2 || app_.currentView == 5;
     int shownLabelWidth = weekdays ? labelWidth : labelWidth + 7 * bw;
@@ -342,6 +435,9 @@ void CMainWnd::SetDateLabelToShownDate() {
 }
 
 void CMainWnd::resizeEvent(QResizeEvent*) {
+    // Without a window manager nothing enforces the minimum size: ask for it again.
+    if (isWindow() && (width() < minimumWidth() || height() < minimumHeight()))
+        QTimer::singleShot(0, this, [this] { resize(size().expandedTo(minimumSize())); });
     LayOut();
 }
 

@@ -92,6 +92,7 @@ private:
     friend class CMapView;
 
     void CreateControls();
+    void CreateCalendarHeading();
     void CreateSoftKeys();
     void CreateMenu();
     void CreateToolBar();
@@ -142,6 +143,7 @@ private:
     QTreeWidget* list_ = nullptr;
     QListWidget* monthList_ = nullptr;
     QCalendarWidget* calendar_ = nullptr;
+    QLabel* calendarHeading_ = nullptr;
     QComboBox* pageSelector_ = nullptr;
     std::array<QLabel*, 7> monthHeaders_{};
     QLabel* corner_ = nullptr;

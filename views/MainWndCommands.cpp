@@ -45,6 +45,8 @@ void CMainWnd::OnCommand(int id) {
         SelectView(id - Cmd::ViewDay + 1);
         break;
     case Cmd::ViewToday:
+        // Also in the list view, where "・" only turns to today's page.
+        app_.SetShownDateToday();
         OnNavigation(Cmd::Today);
         break;
     case Cmd::ViewMultiDay:
@@ -363,6 +365,12 @@ void CMainWnd::OnEditWithSelection(int mode) {
         int row =
             current && current->isSelected() ? list_->indexOfTopLevelItem(current) : (rows.empty() ? -1 : rows[0]);
         found = ActionOfRow(row, id, position);
+        // "変更..." on the "<新規作成>" row creates, as Enter there does.
+        if (!found && mode == EditDlgMode::Change && row >= 0 && row == list_->topLevelItemCount() - 1) {
+            selectedWeekEntry_ = -1000;
+            OpenEditDialog(EditDlgMode::New);
+            return;
+        }
     }
     if (!found) {
         ShowMessage(HandleOf(this), u"有効なアクションが選択されていません。", u"変更不可", MB_OK | MB_ICONEXCLAMATION);

@@ -8,10 +8,12 @@
 #include "tests/support/Screens.h"
 #include "views/CommandIds.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QTest>
 
 namespace {
 
@@ -23,6 +25,41 @@ void TypeIntoList(CEditActionDlg& d, const char* text) {
     d.floatingList()->setEditText(QString::fromUtf8(text));
     d.CommitInPlaceEditor();
     d.Refresh();
+}
+
+// Tabs forward until the widget with the id has the focus (at most 40 steps). The
+// window's own focus widget: the offscreen platform leaves no window active after an
+// editor's completer popup closes, where a desktop gives the activation back.
+bool TabTo(QWidget& window, int id) {
+    for (int i = 0; i < 40; ++i) {
+        QWidget* focus = window.focusWidget();
+        if (focus && focus->objectName() == QStringLiteral("id%1").arg(id)) return true;
+        QTest::keyClick(focus ? focus : &window, Qt::Key_Tab);
+    }
+    return false;
+}
+
+TEST_F(EditDlg, FieldsAreReachedAndOpenedFromTheKeyboard) {
+    CEditActionDlg& d = Open(EditDlgMode::New);
+    d.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&d));
+    ASSERT_TRUE(TabTo(d, EditCmd::Place));
+    QTest::keyClick(d.focusWidget(), Qt::Key_Space);
+    ASSERT_EQ(d.openEditor(), InPlaceEditor::Place);
+    QTest::keyClicks(d.focusWidget(), QStringLiteral("Park"));
+    QTest::keyClick(d.focusWidget(), Qt::Key_Return);
+    EXPECT_EQ(d.openEditor(), InPlaceEditor::None);
+    EXPECT_EQ(Text(EditCmd::Place), "Park");
+    ASSERT_TRUE(TabTo(d, EditCmd::Cate1));
+    QTest::keyClick(d.focusWidget(), Qt::Key_F2);
+    EXPECT_EQ(d.openEditor(), InPlaceEditor::Category1);
+    QTest::keyClicks(d.focusWidget(), QStringLiteral("Walk"));
+    QTest::keyClick(d.focusWidget(), Qt::Key_Return);
+    ASSERT_TRUE(TabTo(d, EditCmd::Save));
+    QTest::keyClick(d.focusWidget(), Qt::Key_Space);
+    ASSERT_EQ(app.actionIndex.count(), 1);
+    EXPECT_EQ(U8(Stored(0)[ActionField::Place]), "Park");
+    EXPECT_EQ(U8(Stored(0)[ActionField::Category1]), "Walk");
 }
 
 TEST_F(EditDlg, NewActionOnTheShownDayAndSavedAsTyped) {

@@ -150,6 +150,24 @@ TEST_F(FileSelectWindow, ChoosingLinesOpensFoldersAndCopiesFileNames) {
     EXPECT_EQ(chooser.model().selectedType(), 2);
 }
 
+TEST_F(FileSelectWindow, FocusAloneNeverOpensAFolder) {
+    CFileSelectDlg& w = Window();
+    w.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    // Shift+Tab from the name edit enters the list with no current row, again and again.
+    for (int i = 0; i < 3; ++i) {
+        w.nameEdit()->setFocus();
+        QTest::keyClick(w.nameEdit(), Qt::Key_Backtab, Qt::ShiftModifier);
+        QApplication::processEvents();
+        EXPECT_TRUE(w.list()->hasFocus()) << i;
+        EXPECT_EQ(Folder(), dir.path()) << i;
+    }
+    // Moving the selection with a key is a choice.
+    QTest::keyClick(w.list(), Qt::Key_Down);
+    QApplication::processEvents();
+    EXPECT_EQ(Folder(), dir.file("空のフォルダ"));
+}
+
 TEST_F(FileSelectWindow, RightClickMarksAFolderLineForDeleteWithoutOpeningIt) {
     CFileSelectDlg& w = Window();
     QRect line = w.list()->visualItemRect(w.list()->item(Row("+空のフォルダ")));

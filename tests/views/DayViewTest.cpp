@@ -9,6 +9,8 @@
 #include "views/MainWnd.h"
 #include "views/ViewHooks.h"
 
+#include <QFontDatabase>
+#include <QFontInfo>
 #include <QHeaderView>
 #include <QScrollBar>
 #include <QTest>
@@ -162,6 +164,18 @@ TEST_F(DayView, TheListTakesTheDayViewFont) {
     EXPECT_EQ(window->listControl()->font().pixelSize(), 20);
 }
 
+TEST_F(DayView, DefaultFontNameAndSizeAreTheDesktopFont) {
+    // What "<既定>" stores.
+    app.settings.DayVwGrdFntName = u"";
+    app.settings.DayVwGrdFntSize = -1;
+    Window(1, 1);
+    QFont system = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+    QFont font = window->listControl()->font();
+    EXPECT_EQ(font.family(), system.family());
+    EXPECT_GE(QFontInfo(font).pixelSize(), 8);
+    EXPECT_EQ(QFontInfo(font).pixelSize(), QFontInfo(system).pixelSize());
+}
+
 TEST_F(DayView, TheSelectedActionIsSelectedAndScrolledToTheMiddle) {
     std::vector<std::string> texts;
     for (int i = 0; i < 40; ++i)
@@ -195,6 +209,20 @@ TEST_F(DayView, FailingQueryShowsTheErrorAndKeepsTheWindowUsable) {
     window->OnCommand(Cmd::ViewMultiDay);
     ASSERT_EQ(messages.count(), 2u);
     EXPECT_EQ(ToUtf8(messages.last().text).rfind("CMainWnd:SetDataDayViewForSingle Select Err (ln=4201, hr=", 0), 0u);
+    EXPECT_EQ(Column(0), (Rows{"<新規作成>"}));
+}
+
+TEST_F(DayView, FailingFetchShowsGetNextRS) {
+    InsertDay();
+    Window(1, 1); // the day's read is prepared now; only its fetch can fail
+    sqlite3_progress_handler(
+        OpenTables()->db, 1, [](void*) { return 1; }, nullptr);
+    messages.Clear();
+    window->RefillView();
+    sqlite3_progress_handler(OpenTables()->db, 0, nullptr, nullptr);
+    ASSERT_EQ(messages.count(), 1u);
+    EXPECT_EQ(ToUtf8(messages.last().text), "CMainWnd:SetDataDayViewForSingle GetNextRS Err (ln=4204, hr=80041009)");
+    EXPECT_EQ(messages.last().caption, u"ERROR");
     EXPECT_EQ(Column(0), (Rows{"<新規作成>"}));
 }
 

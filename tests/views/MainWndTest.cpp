@@ -10,13 +10,22 @@
 #include "views/CommandIds.h"
 #include "views/ViewHooks.h"
 
+#include "core/MessageBox.h"
+#include "core/QtPlatform.h"
+#include "core/ScaleByDpi.h"
+#include "core/SoftKeyKeys.h"
+
 #include <QApplication>
 #include <QCalendarWidget>
 #include <QComboBox>
+#include <QDialog>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
@@ -139,6 +148,225 @@ TEST_F(MainWnd, ToolBarAndOkButtonFollowTheirSettings) {
     // The OK button closes the window.
     QTest::mouseClick(w.findChild<QPushButton*>("id1"), Qt::LeftButton);
     EXPECT_FALSE(w.isVisible());
+}
+
+TEST_F(MainWnd, ToolBarAndOkButtonAreLaidOutAtStartUp) {
+    // Start-up arranges the window before it is first shown.
+    app.settings.ToolBarVwMode = 2;
+    app.settings.OkBtnVwMode = 2;
+    window = std::make_unique<CMainWnd>(app);
+    window->resize(360, 480);
+    window->Start(1, 1);
+    window->show();
+    QRect tool = window->toolBar()->geometry();
+    QRect ok = window->findChild<QPushButton*>("id1")->geometry();
+    QRect list = window->listControl()->geometry();
+    EXPECT_GT(tool.height(), 0);
+    EXPECT_LE(list.bottom(), tool.top());
+    EXPECT_GT(ok.height(), 0);
+    EXPECT_GE(window->findChild<QLabel*>("id1050")->geometry().top(), ok.bottom());
+}
+
+TEST_F(MainWnd, MessageBoxButtonsAreJapaneseInAnyLocale) {
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    QtMessagePresenter presenter;
+    struct Case {
+        unsigned flags;
+        std::vector<std::string> captions;
+        int answer; // the button clicked
+        int result;
+    } cases[] = {{MB_YESNO | MB_ICONQUESTION, {"はい", "いいえ"}, 1, IDNO},
+                 {MB_OKCANCEL, {"OK", "キャンセル"}, 1, IDCANCEL},
+                 {MB_YESNOCANCEL, {"はい", "いいえ", "キャンセル"}, 0, IDYES},
+                 {MB_OK, {"OK"}, 0, IDOK}};
+    for (const Case& c : cases) {
+        std::vector<std::string> seen;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            for (QAbstractButton* b : box->buttons())
+                seen.push_back(b->text().toStdString());
+            std::sort(seen.begin(), seen.end());
+            std::vector<std::string> sorted = c.captions;
+            std::sort(sorted.begin(), sorted.end());
+            EXPECT_EQ(seen, sorted);
+            for (QAbstractButton* b : box->buttons())
+                if (b->text().toStdString() == c.captions[static_cast<size_t>(c.answer)]) b->click();
+            if (box->isVisible()) box->reject(); // captions not found: do not hang
+        });
+        EXPECT_EQ(presenter.Show(nullptr, u"本文", u"題", c.flags), c.result) << c.flags;
+        EXPECT_EQ(seen.size(), c.captions.size());
+    }
+    QLocale::setDefault(QLocale::c());
+}
+
+TEST_F(MainWnd, SelectingARowNeverScrollsSideways) {
+    std::string memo(400, 'M');
+    Insert({{"2010/11/14 08:00:00", "2010/11/14 09:00:00", "駅", "移動", memo.c_str()},
+            {"2010/11/14 10:00:00", "2010/11/14 11:00:00", "駅", "移動", memo.c_str()}});
+    app.settings.DayVwPrtColWdh = {0, 0, 0, 0};
+    CMainWnd& w = Window(1);
+    QTreeWidget* list = w.listControl();
+    ASSERT_GT(list->horizontalScrollBar()->maximum(), 0);
+    QRect memoCell = list->visualRect(list->model()->index(1, 3));
+    QPoint at(std::min(memoCell.left() + 10, list->viewport()->width() - 5), memoCell.center().y());
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+    EXPECT_EQ(list->currentItem(), list->topLevelItem(1));
+    EXPECT_EQ(list->horizontalScrollBar()->value(), 0);
+    QTest::keyClick(list, Qt::Key_Up);
+    EXPECT_EQ(list->horizontalScrollBar()->value(), 0);
+}
+
+TEST_F(MainWnd, TodayInTheListViewSetsTheShownDate) {
+    Insert({{"2010/11/14 08:00:00", "2010/11/14 09:00:00"}, {"2010/11/17 08:00:00", "2010/11/17 09:00:00"}});
+    CMainWnd& w = Window(4);
+    ASSERT_EQ(app.shownDate, (ShownDate{2010, 11, 14}));
+    w.OnCommand(Cmd::Today); // "・" only turns the page
+    EXPECT_EQ(app.shownDate, (ShownDate{2010, 11, 14}));
+    w.OnCommand(Cmd::ViewToday);
+    EXPECT_EQ(app.shownDate, (ShownDate{2010, 11, 17}));
+}
+
+TEST_F(MainWnd, ChangeOnTheNewRowCreates) {
+    Insert({{"2010/11/14 08:00:00", "2010/11/14 09:00:00"}});
+    std::vector<int> modes;
+    ViewHooks().runEditDialog = [&](CMainWnd&, int mode) {
+        modes.push_back(mode);
+        return 1;
+    };
+    CMainWnd& w = Window(1);
+    QTreeWidget* list = w.listControl();
+    list->clearSelection();
+    list->setCurrentItem(list->topLevelItem(1)); // "<新規作成>"
+    w.OnCommand(Cmd::EditChange);
+    EXPECT_EQ(modes, std::vector<int>{EditDlgMode::New});
+    EXPECT_EQ(messages.count(), 0u);
+    // Copy and follow-on still need an action.
+    list->setCurrentItem(list->topLevelItem(1));
+    w.OnCommand(Cmd::EditCopy);
+    EXPECT_EQ(messages.last().text, u"有効なアクションが選択されていません。");
+    EXPECT_EQ(modes.size(), 1u);
+}
+
+TEST_F(MainWnd, MenuKeysOpenTheMenuAndEscapeClosesTheCalendar) {
+    CMainWnd& w = Window(1);
+    w.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    for (Qt::Key key : {Qt::Key_F10, Qt::Key_Menu}) {
+        QTest::keyClick(w.listControl(), key);
+        EXPECT_TRUE(w.menu()->isVisible()) << key;
+        w.menu()->hide();
+    }
+    w.OnCommand(Cmd::DateLabel);
+    ASSERT_EQ(w.popupState(), 11);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    EXPECT_EQ(w.popupState(), 0);
+    EXPECT_FALSE(w.calendar()->isVisible());
+    EXPECT_TRUE(w.listControl()->hasFocus());
+}
+
+TEST_F(MainWnd, CalendarHeadingAndWeekendColours) {
+    CMainWnd& w = Window(1);
+    w.OnCommand(Cmd::DateLabel);
+    QCalendarWidget* calendar = w.calendar();
+    EXPECT_EQ(calendar->weekdayTextFormat(Qt::Saturday).foreground().color(), QColor(0, 0, 255));
+    EXPECT_EQ(calendar->weekdayTextFormat(Qt::Sunday).foreground().color(), QColor(255, 0, 0));
+    auto* heading = calendar->findChild<QWidget*>("calendarHeading");
+    ASSERT_NE(heading, nullptr);
+    EXPECT_TRUE(heading->isVisible());
+    auto texts = [heading] {
+        std::vector<std::string> t;
+        for (QLabel* label : heading->findChildren<QLabel*>())
+            t.push_back(label->text().toStdString());
+        return t;
+    };
+    EXPECT_EQ(texts(), std::vector<std::string>{"2010年11月"});
+    calendar->showNextMonth();
+    EXPECT_EQ(texts(), std::vector<std::string>{"2010年12月"});
+}
+
+TEST_F(MainWnd, MinimumSizeAndWideWindow) {
+    Insert({{"2010/11/14 08:00:00", "2010/11/14 09:00:00", "駅", "移動", "短い"}});
+    app.settings.DayVwLndColWdh = {0, 0, 0, 0};
+    CMainWnd& w = Window(1);
+    w.resize(100, 100);
+    EXPECT_GE(w.width(), ScaleByDpi(240));
+    EXPECT_GE(w.height(), ScaleByDpi(240));
+    auto* label = w.findChild<QLabel*>("id1050");
+    EXPECT_GE(label->width(), label->fontMetrics().horizontalAdvance(label->text()));
+    w.resize(1200, 500);
+    w.RefillView();
+    // The buttons stay beside the date.
+    EXPECT_EQ(w.findChild<QWidget*>("id1051")->geometry().left(), label->geometry().right() + 1);
+    EXPECT_LT(w.findChild<QWidget*>("id1060")->geometry().right(), 600);
+    // The last column reaches the list's right edge; automatic widths have padding.
+    QTreeWidget* list = w.listControl();
+    int last = list->columnCount() - 1;
+    EXPECT_EQ(list->header()->sectionPosition(last) + list->columnWidth(last), list->viewport()->width());
+    for (int c = 0; c < 4; ++c) {
+        int text = list->fontMetrics().horizontalAdvance(list->topLevelItem(0)->text(c));
+        int contents = std::max(list->header()->sectionSizeHint(c), text);
+        EXPECT_GE(list->columnWidth(c), contents + ScaleByDpi(4)) << c;
+    }
+}
+
+TEST_F(MainWnd, MenuKeysPressTheSoftMenuKeyOfADialog) {
+    InstallSoftKeyKeys(*qApp);
+    QDialog dialog;
+    auto* edit = new QLineEdit(&dialog);
+    auto* soft = new QPushButton(QString::fromUtf16(u"メニュー"), &dialog);
+    soft->setFocusPolicy(Qt::NoFocus);
+    soft->move(0, 40);
+    int pressed = 0;
+    QObject::connect(soft, &QPushButton::clicked, [&] { ++pressed; });
+    dialog.show();
+    dialog.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+    edit->setFocus();
+    QTest::keyClick(edit, Qt::Key_F10);
+    QTest::keyClick(edit, Qt::Key_Menu);
+    EXPECT_EQ(pressed, 2);
+    QTest::keyClick(edit, Qt::Key_F10, Qt::ControlModifier);
+    QTest::keyClick(edit, Qt::Key_A);
+    EXPECT_EQ(pressed, 2);
+    EXPECT_EQ(edit->text(), QStringLiteral("a"));
+}
+
+TEST_F(MainWnd, KeyboardShortcutsAndDeleteKey) {
+    Insert({{"2010/11/14 08:00:00", "2010/11/14 09:00:00"}, {"2010/11/14 10:00:00", "2010/11/14 11:00:00"}});
+    CMainWnd& w = Window(1);
+    w.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    const std::pair<Qt::Key, int> views[] = {{Qt::Key_2, 2}, {Qt::Key_3, 3}, {Qt::Key_4, 4}, {Qt::Key_1, 1}};
+    for (auto [key, view] : views) {
+        QTest::keyClick(QApplication::focusWidget(), key, Qt::ControlModifier);
+        EXPECT_EQ(w.currentView(), view);
+    }
+    // The menu shows the keys.
+    QMenu* edit = SubMenu(w.menu(), u"編集");
+    ASSERT_NE(edit, nullptr);
+    EXPECT_EQ(edit->actions().last()->shortcut(), QKeySequence(Qt::Key_Delete));
+    // Delete asks the documented question about the selected rows.
+    QTreeWidget* list = w.listControl();
+    list->setFocus();
+    list->clearSelection();
+    list->topLevelItem(1)->setSelected(true);
+    messages.Answer(IDYES);
+    QTest::keyClick(list, Qt::Key_Delete);
+    ASSERT_EQ(messages.count(), 1u);
+    EXPECT_EQ(messages.last().text, u"このアクションを削除しますか？");
+    EXPECT_EQ(messages.last().caption, u"アクションの削除の確認");
+    EXPECT_EQ(app.actionIndex.count(), 1);
+}
+
+TEST_F(MainWnd, WindowIconIsTheProgramIcon) {
+    CMainWnd& w = Window(1);
+    QList<QSize> sizes = w.windowIcon().availableSizes();
+    for (int side : {16, 32, 48, 256})
+        EXPECT_TRUE(sizes.contains(QSize(side, side))) << side;
+    QImage small = w.windowIcon().pixmap(16, 16).toImage();
+    EXPECT_EQ(small.size(), QSize(16, 16));
+    EXPECT_GT(qAlpha(small.pixel(8, 8)), 0); // drawn, not empty
 }
 
 TEST_F(MainWnd, AcceleratorsAndExit) {
