@@ -9,6 +9,7 @@
 #include "edit/EditActionDlg.h"
 #include "exchange/ExchangeDlg.h"
 #include "find/FindDlg.h"
+#include "options/OptionsDlg.h"
 #include "store/DataFileTables.h"
 #include "views/CommandIds.h"
 #include "views/MainWnd.h"
@@ -26,6 +27,7 @@ void InstallDialogHooks() {
                                [&window] { window.RefillView(); });
     };
     ViewHooks().runFind = RunFindDlg;
+    ViewHooks().runOptions = [](CMainWnd& window) { return RunOptionsDlg(window, 0); };
 }
 
 void PrepareQtApplication() {

@@ -62,6 +62,8 @@ public:
 
     // Builds and runs the about box modally.
     void ShowAboutBox();
+    // Shows the title-bar OK button when OkBtnVwMode is 2 (after the options) and lays out.
+    void ApplyOkButtonMode();
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
