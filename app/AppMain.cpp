@@ -7,9 +7,11 @@
 #include "core/ScaleByDpi.h"
 #include "core/WaitCursor.h"
 #include "edit/EditActionDlg.h"
+#include "edit/WebMap.h"
 #include "exchange/ExchangeDlg.h"
 #include "find/FindDlg.h"
 #include "options/OptionsDlg.h"
+#include "recorder/RecorderDlg.h"
 #include "store/DataFileTables.h"
 #include "views/CommandIds.h"
 #include "views/MainWnd.h"
@@ -28,6 +30,11 @@ void InstallDialogHooks() {
     };
     ViewHooks().runFind = RunFindDlg;
     ViewHooks().runOptions = [](CMainWnd& window) { return RunOptionsDlg(window, 0); };
+    ViewHooks().runRecorder = [](CMainWnd& window) { return RunRecorderDlg(*App(), &window); };
+    RecorderHooks().runEditDialog = [](QWidget* parent, int mode) { return RunEditActionDlg(parent, mode); };
+    RecorderHooks().openWebMap = [](QWidget* owner, double latitude, double longitude) {
+        return OpenWebMap(owner, latitude, longitude);
+    };
 }
 
 void PrepareQtApplication() {

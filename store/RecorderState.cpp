@@ -119,6 +119,7 @@ void SaveRecorderState(RecorderState& s, ActionIndex& index) {
         t->userData->CloseQuery();
     }
     s.changed = false;
+    s.loaded = false;
     s.history.ids.clear();
     index.Clear();
     CloseDataFile();
@@ -127,12 +128,13 @@ void SaveRecorderState(RecorderState& s, ActionIndex& index) {
 HRESULT RewriteRecorderHistory(const RecorderHistory& history) {
     DataFileTables* t = OpenTables();
     if (!t) return E_FAIL;
-    HRESULT hr = ExecuteSql(t->db, "BEGIN");
+    HRESULT hr = ExecuteSql(t->db, "SAVEPOINT rcdrhist");
     if (FAILED(hr)) return hr;
     for (size_t i = 0; i < history.ids.size() && SUCCEEDED(hr); ++i) {
         hr = t->rcdrData->SetHistoryEntry(static_cast<int>(i), history.ids[i]);
     }
     if (SUCCEEDED(hr)) hr = t->longData->SetItemInt(u"RcdrHistNum", static_cast<int>(history.ids.size()));
-    HRESULT end = ExecuteSql(t->db, SUCCEEDED(hr) ? "COMMIT" : "ROLLBACK");
+    if (FAILED(hr)) ExecuteSql(t->db, "ROLLBACK TO rcdrhist");
+    HRESULT end = ExecuteSql(t->db, "RELEASE rcdrhist");
     return FAILED(hr) ? hr : end;
 }

@@ -29,6 +29,7 @@ struct RecorderState {
     std::u16string category1; // RcdrCategory1
     std::u16string category2; // RcdrCategory2
     bool changed = false;
+    bool loaded = false; // read from the data file in this run (cleared when it closes)
 };
 
 // On the open data file. 0 or the code of the first failing write: RcdrHistNum (-2),
@@ -43,9 +44,9 @@ int WriteRecorderItems(const RecorderState& state);
 int LoadRecorderState(RecorderState& state);
 // When a file is open and the state changed: WriteRecorderItems (failure shown as
 // "レコーダーデータ保存中にエラーが発生しました。(code)"). Then clears the changed
-// flag, the history and the index, and closes the data file.
+// and loaded flags, the history and the index, and closes the data file.
 void SaveRecorderState(RecorderState& state, ActionIndex& index);
 // Rewrites history rows 0 … n−1 from the list and sets RcdrHistNum = n, in one
-// transaction. Call it whenever entries other than the last drop out of the list,
-// so that a reopen reads exactly the list. Engine code.
+// transaction (a savepoint, so it may run inside a caller's transaction). Call it whenever entries other than the last
+// drop out of the list, so that a reopen reads exactly the list. Engine code.
 HRESULT RewriteRecorderHistory(const RecorderHistory& history);

@@ -1,0 +1,74 @@
+// The recorder test fixture.
+#include "tests/recorder/RecorderTestSupport.h"
+
+#include "core/Clock.h"
+#include "core/Paths.h"
+#include "core/Utf.h"
+#include "store/DataFileTables.h"
+
+#include <sqlite3.h>
+
+void RecorderFixture::SetUp() {
+    SetFixedClock(2010, 11, 14, 9, 0, 0);
+    SetProgramFolder(FromUtf8(dir.path() + "/"));
+    app.settings = DefaultSettings(144);
+    app.settings.DataFile = dir.file16("user.sdf");
+    ASSERT_EQ(CreateDataFile(app.settings.DataFile), S_OK);
+    app.shownDate = {2010, 11, 1};
+    SetApp(&app);
+}
+
+void RecorderFixture::TearDown() {
+    CloseDataFile();
+    SetApp(nullptr);
+    SetClockSource({});
+}
+
+RecorderFields RecorderFixture::Fields(const char* time, const char* place, const char* category1,
+                                       const char* category2) {
+    return RecorderFields{FromUtf8(time), u"", u"", FromUtf8(place), FromUtf8(category1), FromUtf8(category2)};
+}
+
+ActionRecord RecorderFixture::Stored(const std::u16string& id) {
+    ActionRecord action;
+    EXPECT_EQ(OpenTables()->userData->ReadActionById(id, action), S_OK) << ToUtf8(id);
+    return action;
+}
+
+bool RecorderFixture::Exists(const std::u16string& id) {
+    ActionRecord action;
+    return OpenTables()->userData->ReadActionById(id, action) == S_OK;
+}
+
+void RecorderFixture::RestartProgram() {
+    app.recorder.changed = true;
+    SaveRecorderState(app.recorder, app.actionIndex);
+    app.recorder = RecorderState{};
+    ASSERT_EQ(OpenDataFile(app.settings.DataFile), S_OK);
+    ASSERT_EQ(RebuildActionIndex(*OpenTables()->userData, app.actionIndex), S_OK);
+}
+
+std::string RecorderFixture::Value(const std::string& sql) {
+    sqlite3_stmt* stmt = nullptr;
+    std::string value = "<none>";
+    if (sqlite3_prepare_v2(OpenTables()->db, sql.c_str(), -1, &stmt, nullptr) == SQLITE_OK &&
+        sqlite3_step(stmt) == SQLITE_ROW) {
+        const unsigned char* text = sqlite3_column_text(stmt, 0);
+        value = text ? reinterpret_cast<const char*>(text) : "<null>";
+    }
+    sqlite3_finalize(stmt);
+    return value;
+}
+
+std::vector<std::u16string> RecorderFixture::StoredHistory() {
+    RecorderState state;
+    EXPECT_EQ(LoadRecorderState(state), 0);
+    return state.history.ids;
+}
+
+std::vector<std::string> RecorderFixture::Lines(const RecorderChain& chain) const {
+    std::vector<std::string> lines;
+    for (const std::u16string& line : chain.lines())
+        lines.push_back(ToUtf8(line));
+    return lines;
+}
