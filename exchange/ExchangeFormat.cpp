@@ -233,6 +233,10 @@ void AppendExchangeLine(ExchangeLayout layout, const ActionRecord& r, std::u16st
                   TextOf(r[Memo])});
 }
 
+void AppendPlainField(std::u16string& line, std::u16string_view text) {
+    AppendPlain(line, text);
+}
+
 std::u16string QuoteMemo(const OptText& memo) {
     return u"\"" + EscapeText(TextOf(memo)) + u"\"";
 }

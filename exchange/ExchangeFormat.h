@@ -50,6 +50,10 @@ std::u16string FormatExchangeLine(ExchangeLayout layout, const ActionRecord& rec
 // The same appended to line.
 void AppendExchangeLine(ExchangeLayout layout, const ActionRecord& record, std::u16string& line);
 
+// A field text as every layout writes it unquoted: a tab becomes a blank and CR and
+// LF are dropped, so the line keeps its fields and stays one line. Appended to line.
+void AppendPlainField(std::u16string& line, std::u16string_view text);
+
 // The Ver.3 memo field: a double quote, the escaped memo, a double quote.
 std::u16string QuoteMemo(const OptText& memo);
 // The memo read from a Ver.3 field: a quoted field is unquoted and unescaped, any

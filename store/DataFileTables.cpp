@@ -9,6 +9,7 @@
 #include "core/Utf.h"
 #include "core/WaitCursor.h"
 #include "store/ActionIndex.h"
+#include "store/DataSource.h"
 #include "store/RecorderState.h"
 
 #include <sqlite3.h>
@@ -46,10 +47,6 @@ const char* const kSchema[] = {
 const char kStartIndex[] =
     "CREATE INDEX IF NOT EXISTS i_UserDataSta on t_UserData (f_nchStaDateTime ASC, f_nchActId ASC)";
 
-// The connection is used by the user-interface thread alone, so it needs no lock of
-// its own; that lock was taken and released for every column of every row read.
-constexpr int kOneThread = SQLITE_OPEN_NOMUTEX;
-
 void ShowNoEngine() {
     ShowMessage(nullptr, u"SQL Server がインストールされていません。", u"環境不正", MB_OK);
 }
@@ -72,12 +69,6 @@ bool FolderExists(std::u16string_view path) {
 void RemoveFile(const std::string& path) {
     std::error_code ec;
     std::filesystem::remove(path, ec);
-}
-
-void Configure(sqlite3* db) {
-    sqlite3_busy_timeout(db, 2000);
-    sqlite3_exec(db, "PRAGMA journal_mode=DELETE", nullptr, nullptr, nullptr);
-    RegisterSearchFunctions(db);
 }
 
 void AttachTables(DataFileTables& t) {
@@ -115,21 +106,11 @@ HRESULT ExecuteSql(sqlite3* db, std::string_view text) {
 
 HRESULT OpenDataFile(std::u16string_view path) {
     CloseDataFile();
-    sqlite3* db = nullptr;
-    int rc = sqlite3_open_v2(NativePath(path).c_str(), &db, SQLITE_OPEN_READWRITE | kOneThread, nullptr);
-    if (rc != SQLITE_OK) {
-        sqlite3_close_v2(db);
-        ShowNoEngine();
-        return HResultFromSqlite(rc);
-    }
-    Configure(db);
-    // Reading the schema is the first access to the file: a file that is not a
-    // database fails here.
-    HRESULT hr = HResultFromSqlite(sqlite3_exec(db, "select count(*) from sqlite_master", nullptr, nullptr, nullptr));
-    if (FAILED(hr)) {
-        sqlite3_close_v2(db);
-        return hr;
-    }
+    DataSourceOpen open = OpenDataSource(path, DataSourceMode::ReadWrite);
+    if (open.engineFailed) ShowNoEngine();
+    if (FAILED(open.hr)) return open.hr;
+    sqlite3* db = open.db;
+    RegisterSearchFunctions(db);
     g_open = std::make_unique<DataFileTables>();
     g_open->db = db;
     g_open->path = std::u16string(path);
@@ -146,14 +127,13 @@ HRESULT CreateDataFile(std::u16string_view path) {
     std::string native = NativePath(path);
     RemoveFile(native);
     RemoveFile(native + "-journal");
-    sqlite3* db = nullptr;
-    int rc = sqlite3_open_v2(native.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | kOneThread, nullptr);
-    if (rc != SQLITE_OK) {
-        sqlite3_close_v2(db);
+    DataSourceOpen open = OpenDataSource(path, DataSourceMode::Create);
+    if (open.engineFailed) {
         ShowNoEngine();
-        return HResultFromSqlite(rc);
+        return open.hr;
     }
-    Configure(db);
+    sqlite3* db = open.db;
+    RegisterSearchFunctions(db);
     HRESULT hr = ExecuteSql(db, "BEGIN");
     for (size_t i = 0; i < std::size(kSchema) && SUCCEEDED(hr); ++i) {
         HRESULT step = ExecuteSql(db, kSchema[i]);

@@ -4,14 +4,9 @@
 #pragma once
 
 #include "store/TableBase.h"
+#include "store/UserDataLayout.h"
 
 #include <optional>
-
-inline constexpr const char* kUserDataColumns[ActionField::Count] = {
-    "f_nchActId",   "f_dtLastUpdate", "f_nchStaDateTime", "f_nchEndDateTime", "f_fltLatitude", "f_fltLongitude",
-    "f_nvcSubject", "f_nvcPlace",     "f_nvcCategory1",   "f_nvcCategory2",   "f_nvcMemo",     "f_nvcExtItems"};
-// Column widths in UTF-16 code units (0: not a text column).
-inline constexpr int kUserDataWidths[ActionField::Count] = {18, 0, 19, 19, 0, 0, 100, 500, 500, 500, 2000, 2000};
 
 class UserDataTable : public TableBase {
 public:

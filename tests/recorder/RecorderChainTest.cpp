@@ -198,6 +198,35 @@ TEST_F(RecorderChainTest, BackThatCannotDeleteChangesNothing) {
     EXPECT_EQ(StoredHistory(), history);
 }
 
+TEST_F(RecorderChainTest, AFailedCloseOrInsertEndsTheTap) {
+    RecorderChain chain(app, nullptr);
+    ASSERT_EQ(chain.LoadOnce(), 0);
+    ASSERT_EQ(chain.Record(Fields("09:00", "A")), kRecorderDone);
+    const std::u16string first = app.recorder.preActId;
+    ASSERT_EQ(ExecuteSql(OpenTables()->db, "CREATE TEMP TRIGGER frozen BEFORE UPDATE ON t_UserData "
+                                           "BEGIN SELECT RAISE(ABORT, 'frozen'); END"),
+              S_OK);
+    EXPECT_EQ(chain.Record(Fields("10:00", "B")), kRecorderUpdateFailed);
+    EXPECT_EQ(ToUtf8(messages.last().text).rfind("レコード更新エラー(", 0), 0u);
+    EXPECT_EQ(messages.last().caption, u"DB更新エラー");
+    EXPECT_EQ(app.actionIndex.count(), 1);
+    EXPECT_EQ(app.recorder.preActId, first);
+    EXPECT_EQ(Text(Stored(first)[ActionField::Place]), "A");
+
+    // The close is kept when the insert fails; the chain stays on the closed action.
+    ASSERT_EQ(ExecuteSql(OpenTables()->db, "DROP TRIGGER frozen"), S_OK);
+    ASSERT_EQ(ExecuteSql(OpenTables()->db, "CREATE TEMP TRIGGER full BEFORE INSERT ON t_UserData "
+                                           "BEGIN SELECT RAISE(ABORT, 'full'); END"),
+              S_OK);
+    messages.Clear();
+    EXPECT_EQ(chain.Record(Fields("10:00", "B")), kRecorderInsertFailed);
+    EXPECT_EQ(messages.count(), 0u);
+    EXPECT_EQ(Text(Stored(first)[ActionField::EndDateTime]), "2010/11/14 10:00:00");
+    EXPECT_TRUE(app.selectedActionId.empty());
+    EXPECT_EQ(StoredHistory(), std::vector<std::u16string>{first});
+    EXPECT_EQ(app.actionIndex.count(), 1);
+}
+
 TEST_F(RecorderChainTest, StopThenRestartCutsTheMoveTheStopAdded) {
     RecorderChain chain(app, nullptr);
     ASSERT_EQ(chain.LoadOnce(), 0);

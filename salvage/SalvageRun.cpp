@@ -1,0 +1,213 @@
+// The salvage run: messages, working copies, passes.
+#include "salvage/SalvageRun.h"
+
+#include "core/Paths.h"
+#include "core/Progress.h"
+#include "core/Utf.h"
+#include "core/WaitCursor.h"
+#include "salvage/DeepRecovery.h"
+#include "store/DataSource.h"
+
+#include <sqlite3.h>
+
+#include <filesystem>
+
+namespace {
+
+constexpr long long kProgressRows = 1000;
+
+void Tell(WindowHandle owner, std::u16string_view text, std::u16string_view caption, unsigned icon = MB_ICONSTOP) {
+    ShowMessage(owner, text, caption, MB_OK | icon);
+}
+
+bool Confirmed(WindowHandle owner) {
+    int answer = ShowMessage(owner,
+                             u"★下記をよく読んでから実行してください。\n"
+                             u"●データ取出しは実行ファイルと同じフォルダにデータファイルをコピーしてから実行します。"
+                             u"充分なメモリの空き領域を確保してから実行してください。\n"
+                             u"●データ取出しを実行すると異常終了することがありますがエクスポートファイルには、"
+                             u"その時点までの内容が出力されています。\n\nよろしければ「はい」をタップしてください。",
+                             u"実行前確認事項", MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
+    return answer == IDYES;
+}
+
+// The working copy goes whatever way the run ends.
+class WorkingCopies {
+public:
+    explicit WorkingCopies(std::u16string work) : work_(std::move(work)) {}
+    ~WorkingCopies() { Remove(work_); }
+    static void Remove(const std::u16string& path) {
+        std::error_code ec;
+        std::filesystem::remove(NativePath(path), ec);
+        std::filesystem::remove(NativePath(path) + "-journal", ec);
+    }
+    const std::u16string& work() const { return work_; }
+
+private:
+    std::u16string work_;
+};
+
+bool CopyDataFile(std::u16string_view from, const std::u16string& to) {
+    std::error_code ec;
+    return std::filesystem::copy_file(NativePath(from), NativePath(to), std::filesystem::copy_options::none, ec);
+}
+
+// Progress of the rows taken, also for the deeper passes.
+class ProgressRows {
+public:
+    ProgressRows(SalvageOutput& output, long long total) : output_(output) {
+        CurrentProgress().Start(u"データ取出し", total);
+    }
+    ~ProgressRows() { CurrentProgress().Finish(); }
+    void Step() {
+        long long rows = output_.rowsTaken();
+        if (rows >= next_) {
+            CurrentProgress().Step(rows);
+            next_ = rows + kProgressRows;
+        }
+    }
+
+private:
+    SalvageOutput& output_;
+    long long next_ = 0;
+};
+
+long long LargestRowid(sqlite3* db) {
+    sqlite3_stmt* stmt = nullptr;
+    long long largest = -1;
+    if (sqlite3_prepare_v2(db, "select max(_rowid_) from t_UserData", -1, &stmt, nullptr) == SQLITE_OK &&
+        sqlite3_step(stmt) == SQLITE_ROW && sqlite3_column_type(stmt, 0) == SQLITE_INTEGER)
+        largest = sqlite3_column_int64(stmt, 0);
+    sqlite3_finalize(stmt);
+    return largest;
+}
+
+enum class FirstPass { Complete, Stopped, SelectFailed, WriteFailed };
+
+// The documented loop: rows in the table's order until the end or the first row the
+// engine cannot read.
+FirstPass ReadTable(WindowHandle owner, sqlite3* db, SalvageOutput& output, ProgressRows& progress,
+                    long long& lastRowid) {
+    UserDataReader reader;
+    if (FAILED(reader.Open(db, "select _rowid_ as salvage_rowid, * from t_UserData", "salvage_rowid"))) {
+        Tell(owner, u"データファイルへのアクセス(select)に失敗しました。", u"アクセス(select)エラー");
+        return FirstPass::SelectFailed;
+    }
+    SalvagedRow row;
+    for (;;) {
+        HRESULT hr = reader.Next(row);
+        if (hr == DB_S_ENDOFROWSET) return FirstPass::Complete;
+        if (hr != S_OK) return FirstPass::Stopped;
+        if (!output.Take(row, RowOrigin::FirstPass)) return FirstPass::WriteFailed;
+        if (row.hasRowid) lastRowid = row.rowid;
+        progress.Step();
+    }
+}
+
+// Whether reading the pages finds any row in a file the engine cannot open.
+bool PagesHoldRows(const std::u16string& work) {
+    long long found = 0;
+    ScanFileForRows(work, true, nullptr, &found);
+    return found > 0;
+}
+
+void Export(WindowHandle owner, sqlite3* db, const std::u16string& work, SalvageOutput& output) {
+    if (!output.WriteHeader()) return;
+    ProgressRows progress(output, db ? LargestRowid(db) : -1);
+    if (!db) {
+        // Not readable as a database at all: only its pages can tell.
+        if (ScanFileForRows(work, true, &output) == PassEnd::Done) output.Close();
+        return;
+    }
+    long long lastRowid = 0;
+    FirstPass first = ReadTable(owner, db, output, progress, lastRowid);
+    if (first == FirstPass::WriteFailed) return;
+    if (first == FirstPass::Stopped && ReadRowsAfter(db, lastRowid, output) == PassEnd::WriteFailed) return;
+    if (first != FirstPass::Complete) {
+        // Without the table in the schema its rows can only be on free pages (a
+        // dropped table); otherwise free pages hold deleted and superseded rows.
+        bool keepFreePages = !HasUserDataTable(db);
+        if (ScanFileForRows(work, keepFreePages, &output) == PassEnd::WriteFailed) return;
+    }
+    output.Close();
+}
+
+// Copies the data file, opens the copy and exports it: false when that could not
+// begin (message shown); true after the export, also one that ended at a failure.
+bool SalvageFiles(WindowHandle owner, std::u16string_view dataFile, std::u16string_view exportFile,
+                  const std::u16string& errorFile, SalvageCounts& counts) {
+    std::u16string programFolder = ProgramFolder();
+    if (programFolder.empty()) {
+        Tell(owner, u"モジュールのパス名取得に失敗しました。", u"内部エラー");
+        return false;
+    }
+    WorkingCopies copies(programFolder + kWorkingCopyName);
+    WorkingCopies::Remove(copies.work());
+    CopyDataFile(dataFile, copies.work());
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(NativePath(copies.work()), ec)) {
+        Tell(owner, u"指定されたデータファイルが存在しません。", u"ファイルエラー");
+        Tell(owner, u"データファイルのオープンに失敗しました。", u"ファイルオープンエラー");
+        return false;
+    }
+    // The engine takes an empty file for an empty database; it holds no data file.
+    DataSourceOpen open;
+    if (std::filesystem::file_size(NativePath(copies.work()), ec) > 0 && !ec)
+        open = OpenDataSource(copies.work(), DataSourceMode::ReadOnly);
+    else
+        open.hr = E_FAIL;
+    if (open.engineFailed) Tell(owner, u"SQL Server がインストールされていません。", u"環境不正", 0);
+    // A file whose first page is lost no longer opens, but the recovery may still find
+    // its rows; only when it finds none is the open a failure.
+    if (!open.db && (open.engineFailed || !PagesHoldRows(copies.work()))) {
+        Tell(owner, u"データファイルのオープンに失敗しました。", u"ファイルオープンエラー");
+        return false;
+    }
+    SalvageOutput output(owner, std::u16string(exportFile), errorFile);
+    bool opened = output.OpenExport();
+    if (opened) Export(owner, open.db, copies.work(), output);
+    if (open.db) sqlite3_close_v2(open.db);
+    counts = output.counts();
+    return opened;
+}
+
+} // namespace
+
+std::u16string CompletionText(const SalvageCounts& counts) {
+    return u"データ取出しが完了しました。\n" +
+           FormatText("エクスポート %lld 件、ErrFLT.csv %lld 件(うち破損箇所の先から回収 %lld 件)", counts.exported,
+                      counts.errors, counts.deeper);
+}
+
+SalvageResult RunSalvage(WindowHandle owner, std::u16string_view dataFile, std::u16string_view exportFile) {
+    SalvageResult result;
+    result.code = -1;
+    if (dataFile.empty()) {
+        Tell(owner, u"データファイルが未指定です。", u"データファイル未指定");
+        return result;
+    }
+    if (exportFile.empty()) {
+        Tell(owner, u"エクスポートファイルが未指定です。", u"エクスポートファイル未指定");
+        return result;
+    }
+    if (!Confirmed(owner)) {
+        Tell(owner, u"データ取出しを中止しました。", u"実行中止", MB_ICONINFORMATION);
+        return result;
+    }
+    std::u16string exportFolder, exportName;
+    if (SplitPath(exportFile, exportFolder, exportName) != 0 || exportName.empty()) {
+        Tell(owner, u"指定されたエクスポートファイル名が不正です。", u"データファイル不正");
+        return result;
+    }
+    const std::u16string errorFile = exportFolder + u"/" + kErrorFileName;
+    result.code = -2;
+    bool completed = false;
+    {
+        WaitCursorScope wait;
+        completed = SalvageFiles(owner, dataFile, exportFile, errorFile, result.counts);
+    }
+    if (!completed) return result;
+    result.code = 0;
+    Tell(owner, CompletionText(result.counts), u"データ取出し完了", MB_ICONINFORMATION);
+    return result;
+}
