@@ -55,6 +55,35 @@ function(tidemark_restrict_links target)
     set_property(GLOBAL PROPERTY TIDEMARK_DENIED_LINKS_${target} ${ARG_DENIED})
 endfunction()
 
+# tidemark_restrict_includes(target ALLOWED regex)
+# Building the target first checks that its sources and their headers include only
+# project headers matching the regular expression (cmake/CheckIncludes.cmake).
+function(tidemark_restrict_includes target)
+    cmake_parse_arguments(ARG "" "ALLOWED" "" ${ARGN})
+    get_target_property(sources ${target} SOURCES)
+    get_target_property(dir ${target} SOURCE_DIR)
+    set(files "")
+    foreach(src IN LISTS sources)
+        get_filename_component(abs ${src} ABSOLUTE BASE_DIR ${dir})
+        list(APPEND files ${abs})
+        get_filename_component(stem ${abs} NAME_WE)
+        get_filename_component(folder ${abs} DIRECTORY)
+        if(EXISTS ${folder}/${stem}.h)
+            list(APPEND files ${folder}/${stem}.h)
+        endif()
+    endforeach()
+    list(REMOVE_DUPLICATES files)
+    set(stamp ${CMAKE_CURRENT_BINARY_DIR}/${target}.includes.stamp)
+    string(REPLACE ";" "|" joined "${files}")
+    add_custom_command(OUTPUT ${stamp}
+        COMMAND ${CMAKE_COMMAND} -DFILES=${joined} -DALLOWED=${ARG_ALLOWED} -DSTAMP=${stamp}
+            -P ${CMAKE_SOURCE_DIR}/cmake/CheckIncludes.cmake
+        DEPENDS ${files} ${CMAKE_SOURCE_DIR}/cmake/CheckIncludes.cmake
+        COMMENT "Checking the headers ${target} includes" VERBATIM)
+    add_custom_target(${target}_includes DEPENDS ${stamp})
+    add_dependencies(${target} ${target}_includes)
+endfunction()
+
 # Every target the given one links, directly or through others (into out_var).
 function(tidemark_link_closure target out_var)
     set(pending ${target})

@@ -233,6 +233,7 @@ void CEditActionDlg::CreateControls() {
     calendar_ = new QCalendarWidget(this);
     SetId(calendar_, EditCmd::Calendar);
     calendar_->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
+    calendar_->setLocale(QLocale(QLocale::Japanese, QLocale::Japan));
     calendar_->hide();
     connect(calendar_, &QCalendarWidget::clicked, this, [this] { OnCalendarPicked(); });
     connect(calendar_, &QCalendarWidget::activated, this, [this] { OnCalendarPicked(); });
@@ -324,7 +325,8 @@ void CEditActionDlg::Refresh() {
     next_->setEnabled(f.NextEnabled());
     bool listOpen = editor_ == InPlaceEditor::MemoList;
     bool boxOpen = editor_ == InPlaceEditor::MemoBox;
-    bool showsList = listOpen ? false : (boxOpen ? true : !memoPrefersBox_);
+    // The symbol tells the memo editor open, or without one the preference.
+    bool showsList = listOpen || (!boxOpen && !memoPrefersBox_);
     memoSwitch_->setText(Q(showsList ? u"▼" : u"≡"));
 }
 

@@ -8,6 +8,7 @@
 #include "salvage/SalvageRun.h"
 
 #include <QDialog>
+#include <QFont>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -35,6 +36,13 @@ std::u16string StartFolder() {
     return home && *home ? FromQString(QString::fromLocal8Bit(home)) : std::u16string(u"/");
 }
 
+// The font of the programs' dialogs, at 12 pixels for 96 dpi.
+QFont DialogFont() {
+    QFont font(QStringLiteral("MS UI Gothic"));
+    font.setPixelSize(ScaleByDpi(12));
+    return font;
+}
+
 } // namespace
 
 QString SalvageAboutText() {
@@ -45,6 +53,7 @@ void RunSalvageAbout(QWidget* parent) {
     QDialog box(parent);
     box.setObjectName(QStringLiteral("salvageAbout"));
     box.setWindowTitle(Q(u"バージョン情報"));
+    box.setFont(DialogFont());
     auto* layout = new QVBoxLayout(&box);
     auto* text = new QLabel(SalvageAboutText(), &box);
     text->setObjectName(QStringLiteral("aboutText"));
@@ -61,6 +70,7 @@ void RunSalvageAbout(QWidget* parent) {
 CSalvageWnd::CSalvageWnd(QWidget* parent) : QWidget(parent) {
     setObjectName(Q(kSalvageWindowClass));
     setWindowTitle(Q(kSalvageTitle));
+    setFont(DialogFont());
     CreateControls();
     CreateSoftKeys();
     resize(ScaleByDpi(240), ScaleByDpi(320));

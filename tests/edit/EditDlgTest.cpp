@@ -5,6 +5,7 @@
 #include "edit/WebMap.h"
 #include "store/DataFileTables.h"
 #include "tests/edit/EditDlgTestSupport.h"
+#include "tests/support/Screens.h"
 #include "views/CommandIds.h"
 
 #include <QComboBox>
@@ -339,6 +340,42 @@ TEST_F(EditDlg, SwitchesReachTheSettings) {
     e.OnCommand(EditCmd::ToolStartup); // off again: back to the value found at opening
     e.OnCommand(EditCmd::Close);
     EXPECT_EQ(app.settings.StartupMode, 0);
+}
+
+} // namespace
+
+namespace {
+
+// Pictures of the dialog for a person to look at: both states and every floating editor.
+TEST_F(EditDlg, Screenshots) {
+    app.settings.lists.Place = {u"自宅", u"会社"};
+    app.settings.lists.Memo = {u"朝食"};
+    app.settings.ActTxtMode = 2;
+    Insert({{"2010/11/14 10:00:00", "2010/11/14 11:30:00", "計 #1+2# 件", "会社"}});
+    CEditActionDlg& d = Open(EditDlgMode::New);
+    d.resize(360, 480);
+    EXPECT_FALSE(SaveScreenshot(&d, "editdlg_new").isEmpty());
+    CEditActionDlg& c = Open(EditDlgMode::Change, 0);
+    c.resize(360, 480);
+    EXPECT_FALSE(SaveScreenshot(&c, "editdlg_change").isEmpty());
+    struct Shot {
+        int command;
+        const char* name;
+    } shots[] = {{EditCmd::StartDate, "editdlg_start_calendar"}, {EditCmd::StartTime, "editdlg_start_time"},
+                 {EditCmd::EndDate, "editdlg_end_calendar"},     {EditCmd::EndTime, "editdlg_end_time"},
+                 {EditCmd::Place, "editdlg_place_list"},         {EditCmd::Cate1, "editdlg_category1_list"},
+                 {EditCmd::Cate2, "editdlg_category2_list"},     {EditCmd::Memo, "editdlg_memo_box"}};
+    for (const Shot& shot : shots) {
+        c.OnCommand(shot.command);
+        EXPECT_NE(c.openEditor(), InPlaceEditor::None) << shot.name;
+        EXPECT_FALSE(SaveScreenshot(&c, shot.name).isEmpty());
+        c.OnCommand(EditCmd::Title);
+    }
+    c.OnCommand(EditCmd::MemoSwitch); // the list first
+    c.OnCommand(EditCmd::Memo);
+    EXPECT_EQ(c.openEditor(), InPlaceEditor::MemoList);
+    EXPECT_FALSE(SaveScreenshot(&c, "editdlg_memo_list").isEmpty());
+    c.OnCommand(EditCmd::Title);
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 #include "gps/PositionSource.h"
 #include "core/Clock.h"
 #include "core/CommandPoster.h"
+#include "tests/support/GpsFake.h"
 
 #include <arpa/inet.h>
 #include <fcntl.h>
@@ -48,93 +49,6 @@ private:
     std::vector<std::pair<WindowHandle, int>> posts_;
 };
 
-int FreeLoopbackPort() {
-    int fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof addr;
-    int port = 0;
-    if (bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0 &&
-        getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len) == 0)
-        port = ntohs(addr.sin_port);
-    close(fd);
-    return port;
-}
-
-bool PortAccepts(int port) {
-    int fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_port = htons(static_cast<std::uint16_t>(port));
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bool ok = connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
-    close(fd);
-    return ok;
-}
-
-// gpsfake in its own process group, so stopping it takes its gpsd along.
-class GpsFake {
-public:
-    ~GpsFake() { Kill(); }
-
-    // Empty when the daemon is up; otherwise why it could not start.
-    std::string Start(const std::string& log, const char* cycle = "0.05") {
-        port_ = FreeLoopbackPort();
-        if (port_ == 0) return "no free loopback port";
-        std::string path = std::string(TIDEMARK_GPS_LOGS) + "/" + log;
-        std::string port = std::to_string(port_);
-        pid_ = fork();
-        if (pid_ < 0) return "fork failed";
-        if (pid_ == 0) {
-            setpgid(0, 0);
-            prctl(PR_SET_PDEATHSIG, SIGKILL);
-            int null = open("/dev/null", O_WRONLY);
-            dup2(null, STDOUT_FILENO);
-            dup2(null, STDERR_FILENO);
-            std::string env = std::string("/usr/sbin:/usr/bin:/sbin:/bin:") + (getenv("PATH") ? getenv("PATH") : "");
-            setenv("PATH", env.c_str(), 1);
-            execlp("gpsfake", "gpsfake", "-q", "-P", port.c_str(), "-c", cycle, path.c_str(), nullptr);
-            _exit(127);
-        }
-        setpgid(pid_, pid_);
-        auto deadline = std::chrono::steady_clock::now() + 10s;
-        while (std::chrono::steady_clock::now() < deadline) {
-            if (PortAccepts(port_)) return {};
-            int status = 0;
-            if (waitpid(pid_, &status, WNOHANG) == pid_) {
-                pid_ = -1;
-                return "gpsfake exited at start (is gpsd-clients installed?)";
-            }
-            std::this_thread::sleep_for(20ms);
-        }
-        Kill();
-        return "gpsfake did not open its port within 10 s";
-    }
-
-    void Kill() {
-        if (pid_ <= 0) return;
-        kill(-pid_, SIGTERM);
-        for (int i = 0; i < 100; ++i) {
-            if (waitpid(pid_, nullptr, WNOHANG) == pid_) {
-                kill(-pid_, SIGKILL); // any gpsd left in the group
-                pid_ = -1;
-                return;
-            }
-            std::this_thread::sleep_for(10ms);
-        }
-        kill(-pid_, SIGKILL);
-        waitpid(pid_, nullptr, 0);
-        pid_ = -1;
-    }
-
-    int Port() const { return port_; }
-
-private:
-    pid_t pid_ = -1;
-    int port_ = 0;
-};
-
 WindowHandle Window(int n) {
     return reinterpret_cast<WindowHandle>(static_cast<std::uintptr_t>(0x1000 * n));
 }
@@ -153,7 +67,7 @@ protected:
         SetPositionDaemon("localhost", "2947");
     }
     void StartDaemon(const std::string& log) {
-        std::string why = fake_.Start(log);
+        std::string why = fake_.Start(std::string(TIDEMARK_GPS_LOGS) + "/" + log);
         if (!why.empty()) GTEST_SKIP() << "gpsd could not be started through gpsfake: " << why;
         SetPositionDaemon("127.0.0.1", std::to_string(fake_.Port()));
     }

@@ -1,6 +1,7 @@
 // flotsam's window under the offscreen platform: its controls, the choosers it opens,
 // the run through the button, the menu and the about box.
 #include "salvage/SalvageWnd.h"
+#include "salvage/SalvageInstance.h"
 
 #include "core/Paths.h"
 #include "core/QtPlatform.h"
@@ -17,6 +18,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 
@@ -129,6 +131,20 @@ TEST_F(SalvageWndTest, AboutBoxAndQuit) {
     EXPECT_EQ(shown, QStringLiteral("flotsam Version 1.2.2010.1114"));
     window.OnCommand(SalvageId::Quit);
     EXPECT_FALSE(window.isVisible());
+}
+
+} // namespace
+
+namespace {
+
+TEST(SalvageInstance, ASecondStartRaisesTheFirst) {
+    QString name = QStringLiteral("FLOTSAM-test-%1").arg(QCoreApplication::applicationPid());
+    CSalvageInstance first(name);
+    ASSERT_TRUE(first.BecomeTheInstance());
+    QSignalSpy raised(&first, &CSalvageInstance::raiseRequested);
+    CSalvageInstance second(name);
+    EXPECT_FALSE(second.BecomeTheInstance());
+    EXPECT_TRUE(raised.count() > 0 || raised.wait(2000));
 }
 
 } // namespace
