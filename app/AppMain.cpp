@@ -2,7 +2,9 @@
 #include "app/AppMain.h"
 
 #include "app/MainApp.h"
+#include "app/ShutdownSignals.h"
 #include "app/SingleInstance.h"
+#include "core/MessageBox.h"
 #include "core/QtPlatform.h"
 #include "core/ScaleByDpi.h"
 #include "core/WaitCursor.h"
@@ -81,17 +83,31 @@ int RunTideLog(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("Tidemark"));
     PrepareQtApplication();
     CSingleInstance instance(QStringLiteral("TIDELOG"));
-    if (!instance.BecomeTheInstance()) return 0;
+    switch (instance.BecomeTheInstance()) {
+    case CSingleInstance::First:
+        break;
+    case CSingleInstance::Second:
+        return 0; // the running diary comes to the front
+    case CSingleInstance::Failed:
+        ShowMessage(nullptr,
+                    u"多重起動を防ぐためのソケット '" + instance.socketName().toStdU16String() +
+                        u"' を作成できません。\n" + instance.listenError().toStdU16String() +
+                        u"\nプログラムを終了します。",
+                    u"起動時エラー", MB_OK | MB_ICONSTOP);
+        return 1;
+    }
     auto app = std::make_unique<CMainApp>();
     SetApp(app.get());
     CurrentWaitCursor().Begin();
     std::unique_ptr<CMainWnd> window = InitApplication(*app);
     CurrentWaitCursor().End();
-    if (!window) {
+    if (!window) { // start-up ended; the user has been told why
         CloseDataFile();
         SetApp(nullptr);
-        return 0;
+        return 1;
     }
+    // Logout, `kill` and Ctrl+C end the session as "終了" does.
+    ShutdownSignals sessionEnd([w = window.get()] { CloseForShutdown(w); });
     QObject::connect(&instance, &CSingleInstance::raiseRequested, window.get(), [w = window.get()] {
         w->showNormal();
         w->raise();

@@ -50,6 +50,16 @@ void ShowStop(const char16_t* text, const char16_t* caption) {
     ShowMessage(nullptr, text, caption, MB_OK | MB_ICONSTOP);
 }
 
+// The diary goes on with the actions read before the damage; without a word the user
+// would take the fraction for the whole diary (and export it as such).
+void TellDamagedActionTable(std::u16string_view path, long long readable) {
+    ShowMessage(nullptr,
+                u"データファイル '" + std::u16string(path) + u"' が破損しています。\n" +
+                    FormatText("読込めたアクションは %lld 件です。\n", readable) +
+                    u"残りのアクションは flotsam で取り出せる可能性があります。",
+                u"データファイル破損", MB_OK | MB_ICONEXCLAMATION);
+}
+
 // Step 1 of OpenDataFileAtStartup: an existing file is opened and checked.
 int OpenExistingDataFile(std::u16string_view path) {
     if (FAILED(OpenDataFile(path))) return -200;
@@ -144,7 +154,10 @@ int CMainApp::OpenDataFileAtStartup() {
         // A file taken from the program folder is used as it is; open it when needed.
         if (!OpenTables() && FAILED(OpenDataFile(settings.DataFile))) return -200;
     }
-    if (ReadActionIndexAtStartup(actionIndex) != 0) return kUpgradedDataFile;
+    if (ReadActionIndexAtStartup(actionIndex) != 0) {
+        TellDamagedActionTable(settings.DataFile, actionIndex.count());
+        return kUpgradedDataFile;
+    }
     return status;
 }
 

@@ -1,15 +1,13 @@
 // Reading and writing the settings file, its defaults, migrations and pick lists.
 #include "app/Settings.h"
 
+#include "core/Cp932.h"
 #include "core/DateTimeText.h"
 #include "core/MessageBox.h"
 #include "core/Paths.h"
+#include "core/ReplaceFile.h"
 #include "core/TextLines.h"
 #include "core/Utf.h"
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <charconv>
@@ -242,31 +240,6 @@ void WriteAll(LineWriter& out, AppSettings settings, int currentView) {
     WriteList(out, u"[Find]", settings.lists.Find, kFindCapacity);
 }
 
-// Writes the whole file to a new file at temporary; false when any step fails.
-bool WriteTemporary(const std::string& temporary, const AppSettings& settings, int currentView) {
-    unlink(temporary.c_str());
-    int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0) return false;
-    std::FILE* file = fdopen(fd, "wb");
-    if (!file) {
-        close(fd);
-        return false;
-    }
-    LineWriter out(file);
-    WriteAll(out, settings, currentView);
-    bool ok = out.ok() && std::fflush(file) == 0 && fsync(fileno(file)) == 0;
-    if (std::fclose(file) != 0) ok = false;
-    return ok;
-}
-
-void SyncFolderOf(const std::string& path) {
-    std::string folder = path.substr(0, path.find_last_of('/') + 1);
-    int fd = open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return;
-    fsync(fd);
-    close(fd);
-}
-
 } // namespace
 
 AppSettings DefaultSettings(int dpi) {
@@ -311,20 +284,70 @@ int ReadSettings(AppSettings& settings, std::u16string_view path) {
         ReadLine(settings, section, line);
     }
     std::fclose(file);
+    settings.DataFile = ResolveStoredDataFilePath(settings.DataFile, path);
     return result;
 }
 
 int SaveSettings(const AppSettings& settings, int currentView, std::u16string_view path) {
-    std::string target = NativePath(path);
-    std::string temporary = target + ".new";
-    bool ok = WriteTemporary(temporary, settings, currentView) && std::rename(temporary.c_str(), target.c_str()) == 0;
+    // The new file replaces the old one only when it is complete; it keeps the old
+    // file's mode, and a linked TideLog.dat is written through to the file it names.
+    ReplacingFile replacing(NativePath(path));
+    bool ok = replacing.Open();
+    if (ok) {
+        LineWriter out(replacing.file());
+        AppSettings stored = settings;
+        stored.DataFile = StoredDataFilePath(settings.DataFile, path);
+        WriteAll(out, stored, currentView);
+        ok = out.ok() && replacing.Commit();
+    }
     if (!ok) {
-        unlink(temporary.c_str());
+        replacing.Abandon();
         ShowMessage(nullptr, u"設定ファイルの書込みに失敗しました。", u"書込みエラー", MB_OK | MB_ICONSTOP);
         return -1;
     }
-    SyncFolderOf(target);
     return 0;
+}
+
+namespace {
+
+// The folder of the settings file, ending with "/".
+std::u16string SettingsFolder(std::u16string_view settingsPath) {
+    size_t slash = settingsPath.rfind(u'/');
+    return std::u16string(slash == std::u16string_view::npos ? u"" : settingsPath.substr(0, slash + 1));
+}
+
+bool IsAbsolute(std::u16string_view path) {
+    return !path.empty() && (path[0] == u'/' || path[0] == u'\\');
+}
+
+} // namespace
+
+bool Cp932CanHold(std::u16string_view text) {
+    return FromCp932(ToCp932(text)) == text;
+}
+
+std::u16string StoredDataFilePath(std::u16string_view dataFile, std::u16string_view settingsPath) {
+    if (Cp932CanHold(dataFile)) return std::u16string(dataFile);
+    std::u16string folder = SettingsFolder(settingsPath);
+    if (!folder.empty() && dataFile.starts_with(folder) && Cp932CanHold(dataFile.substr(folder.size())))
+        return std::u16string(dataFile.substr(folder.size()));
+    return std::u16string(dataFile); // refused where it was chosen; written as well as CP932 can
+}
+
+std::u16string ResolveStoredDataFilePath(std::u16string_view stored, std::u16string_view settingsPath) {
+    if (stored.empty() || IsAbsolute(stored)) return std::u16string(stored);
+    return SettingsFolder(settingsPath) + std::u16string(stored);
+}
+
+int CheckDataFilePathStorable(WindowHandle owner, std::u16string_view dataFile, std::u16string_view settingsPath) {
+    if (Cp932CanHold(StoredDataFilePath(dataFile, settingsPath))) return 0;
+    ShowMessage(owner,
+                u"データファイル名 '" + std::u16string(dataFile) +
+                    u"' には設定ファイルに保存できない文字が含まれています。\n"
+                    u"このような名前はフォルダ '" +
+                    SettingsFolder(settingsPath) + u"' の中でだけ使えます。別の名前を指定してください。",
+                u"データファイル名不正", MB_OK | MB_ICONEXCLAMATION);
+    return -1;
 }
 
 void ApplySettingsMigrations(AppSettings& s, std::u16string_view programFolderDataFile) {

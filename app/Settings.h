@@ -5,6 +5,7 @@
 #pragma once
 
 #include "core/ActionRecord.h"
+#include "core/MessageBox.h"
 
 #include <array>
 #include <optional>
@@ -110,6 +111,19 @@ int ReadSettings(AppSettings& settings, std::u16string_view path);
 // only when every write succeeded, so a failure keeps the old file. 0, or non-zero
 // after telling "設定ファイルの書込みに失敗しました。".
 int SaveSettings(const AppSettings& settings, int currentView, std::u16string_view path);
+
+// DataFile in the settings file, which is CP932: a path CP932 cannot hold is stored
+// relative to the settings file's folder when it lies inside it (the default data
+// file of a user named "josé"); every other path is stored as it is. A relative
+// stored path is read back against that folder.
+bool Cp932CanHold(std::u16string_view text);
+std::u16string StoredDataFilePath(std::u16string_view dataFile, std::u16string_view settingsPath);
+std::u16string ResolveStoredDataFilePath(std::u16string_view stored, std::u16string_view settingsPath);
+// For the place where a data file is chosen (the options dialog): 0 when the path
+// survives the settings file; otherwise -1 after telling the user ("データファイル名
+// '…' には設定ファイルに保存できない文字が含まれています。…", caption
+// "データファイル名不正").
+int CheckDataFilePathStorable(WindowHandle owner, std::u16string_view dataFile, std::u16string_view settingsPath);
 
 // The fixes older files need, applied after reading: the sequence view range of old
 // versions, the TimeInit keys from SetNowForCreate, and the default data file

@@ -17,21 +17,23 @@ CSingleInstance::~CSingleInstance() {
     if (server_) server_->close();
 }
 
-bool CSingleInstance::BecomeTheInstance() {
+CSingleInstance::Role CSingleInstance::BecomeTheInstance() {
     QLocalSocket probe;
     probe.connectToServer(socketName_);
     if (probe.waitForConnected(500)) {
         probe.write(kRaise);
         probe.waitForBytesWritten(500);
         probe.disconnectFromServer();
-        return false;
+        return Second;
     }
     // Nobody answers: a socket file left by a crashed run is removed.
     QLocalServer::removeServer(socketName_);
     server_ = new QLocalServer(this);
     server_->setSocketOptions(QLocalServer::UserAccessOption);
     connect(server_, &QLocalServer::newConnection, this, &CSingleInstance::OnConnection);
-    return server_->listen(socketName_);
+    if (server_->listen(socketName_)) return First;
+    listenError_ = server_->errorString();
+    return Failed;
 }
 
 void CSingleInstance::OnConnection() {

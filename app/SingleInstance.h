@@ -15,9 +15,12 @@ public:
     explicit CSingleInstance(const QString& name, QObject* parent = nullptr);
     ~CSingleInstance() override;
 
-    // true when this is the only instance (it now listens); false after telling the
-    // running one to come to the front.
-    bool BecomeTheInstance();
+    enum Role { First, Second, Failed };
+    // First when this is the only instance (it now listens); Second after telling the
+    // running one to come to the front; Failed when the socket cannot listen (the
+    // reason is in listenError()).
+    Role BecomeTheInstance();
+    QString listenError() const { return listenError_; }
     const QString& socketName() const { return socketName_; }
 
 signals:
@@ -29,4 +32,5 @@ private:
 
     QString socketName_;
     QLocalServer* server_ = nullptr;
+    QString listenError_;
 };

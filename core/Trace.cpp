@@ -3,6 +3,7 @@
 // guarded so that it never breaks.
 #include "core/Trace.h"
 
+#include "core/CLocale.h"
 #include "core/Utf.h"
 
 #include <cstdarg>
@@ -24,6 +25,7 @@ void Store(std::u16string text) {
 } // namespace
 
 void Trace(const char* format, ...) {
+    ScopedCLocale cLocale;
     char small[512];
     va_list args;
     va_start(args, format);
@@ -45,8 +47,14 @@ void Trace(const char* format, ...) {
     va_end(copy);
 }
 
-void TraceText(std::u16string_view text) { Store(std::u16string(text)); }
+void TraceText(std::u16string_view text) {
+    Store(std::u16string(text));
+}
 
-const std::u16string& TraceBuffer() { return g_buffer; }
+const std::u16string& TraceBuffer() {
+    return g_buffer;
+}
 
-void ClearTrace() { Store(std::u16string()); }
+void ClearTrace() {
+    Store(std::u16string());
+}

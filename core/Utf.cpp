@@ -1,6 +1,8 @@
 // UTF-16 / UTF-8 conversion and C library formatting into UTF-16.
 #include "core/Utf.h"
 
+#include "core/CLocale.h"
+
 #include <cstdarg>
 #include <cstdio>
 #include <vector>
@@ -100,6 +102,7 @@ std::u16string FromUtf8(std::string_view text) {
 }
 
 std::u16string FormatText(const char* format, ...) {
+    ScopedCLocale cLocale; // "%f" keeps its point under a comma-decimal locale
     char small[256];
     va_list args;
     va_start(args, format);

@@ -12,5 +12,6 @@ void AppendUtf8(std::u16string_view text, std::string& out);
 std::u16string FromUtf8(std::string_view text);
 
 // printf-style formatting through the C library, returned as UTF-16. The format and
-// any %s arguments are UTF-8; "%f" gives six decimals, "%g" of DBL_MAX 1.79769e+308.
+// any %s arguments are UTF-8; "%f" gives six decimals, "%g" of DBL_MAX 1.79769e+308,
+// always in the C locale (a point, never a comma).
 std::u16string FormatText(const char* format, ...) __attribute__((format(printf, 1, 2)));

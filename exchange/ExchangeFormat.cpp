@@ -2,6 +2,7 @@
 #include "exchange/ExchangeFormat.h"
 
 #include "core/ActionId.h"
+#include "core/CLocale.h"
 #include "core/DateTimeText.h"
 #include "core/Escape.h"
 #include "core/Utf.h"
@@ -277,6 +278,6 @@ OptText ReadCoordinateField(std::u16string_view field) {
     // A value beyond the range of a double is no position. Without an exponent that
     // takes more than 300 digits before the point, so usual values need no reading.
     bool surelyFinite = at == fracOrEnd && intEnd - begin <= 300;
-    if (!surelyFinite && !std::isfinite(std::strtod(ToUtf8(number).c_str(), nullptr))) return std::nullopt;
+    if (!surelyFinite && !std::isfinite(StrToDoubleC(ToUtf8(number).c_str()))) return std::nullopt;
     return number;
 }

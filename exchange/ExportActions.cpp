@@ -4,6 +4,7 @@
 #include "core/Cp932.h"
 #include "core/Paths.h"
 #include "core/Progress.h"
+#include "core/ReplaceFile.h"
 #include "core/Trace.h"
 #include "core/Utf.h"
 #include "exchange/IndexedActions.h"
@@ -19,22 +20,23 @@ namespace {
 
 constexpr long long kProgressRows = 1000;
 
+// The export goes to a temporary file beside the target, which replaces the target
+// only once every line, the flush and the close succeeded: a failed export (a full
+// disk) leaves a previous file of that name as it was.
 class ExportFile {
 public:
-    ExportFile(const ExchangeTarget& target, std::u16string_view name) : target_(target), name_(name) {}
-    ~ExportFile() {
-        if (file_) std::fclose(file_);
-    }
+    ExportFile(const ExchangeTarget& target, std::u16string_view name)
+        : target_(target), name_(name), replacing_(NativePath(name)) {}
 
     bool Open() {
-        file_ = std::fopen(NativePath(name_).c_str(), "wb");
-        if (!file_) {
+        if (!replacing_.Open()) {
             ShowMessage(target_.owner,
                         u"ファイル" + std::u16string(name_) +
                             u"のオープンに失敗しました。ファイル名を見直してください。",
                         u"オープンエラー", MB_OK | MB_ICONSTOP);
             return false;
         }
+        file_ = replacing_.file();
         std::setvbuf(file_, nullptr, _IOFBF, 1 << 16);
         return true;
     }
@@ -54,10 +56,8 @@ public:
     // Buffered lines reach the file only here; a full disk often shows first now.
     bool Close() {
         if (!Flush()) return false;
-        bool flushed = std::fflush(file_) == 0;
-        bool closed = std::fclose(file_) == 0;
         file_ = nullptr;
-        return (flushed && closed) || Failed(-1);
+        return replacing_.Commit() || Failed(-1);
     }
 
 private:
@@ -75,7 +75,7 @@ private:
     }
 
     bool Failed(int code) {
-        if (file_) std::fclose(file_);
+        replacing_.Abandon();
         file_ = nullptr;
         ShowMessage(target_.owner,
                     u"ファイル" + std::u16string(name_) + FormatText("の書込みに失敗(%d)しました。", code) +
@@ -86,6 +86,7 @@ private:
 
     const ExchangeTarget& target_;
     std::u16string_view name_;
+    ReplacingFile replacing_; // removes the temporary file unless the export completed
     std::FILE* file_ = nullptr;
     std::u16string pending_;
 };

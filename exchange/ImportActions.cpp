@@ -211,8 +211,11 @@ int ReadAndWrite(const ExchangeTarget& target, std::FILE* file, ExchangeLayout l
     progress.Finish();
     if (result != ImportResult::Done || rows.empty()) return result;
     result = WriteAllRows(target, rows, mode, tuning.batchRows > 0 ? tuning.batchRows : 1);
-    // The views must show exactly what the data file now holds, also after a failure.
-    RebuildActionIndex(target.table, target.index, target.searchCondition);
+    // The views must show exactly what the data file now holds, also after a failure;
+    // an index that could not be read whole is no completed import.
+    if (FAILED(RebuildActionIndexOrTell(target.table, target.index, target.searchCondition, target.owner)) &&
+        result == ImportResult::Done)
+        result = ImportResult::IndexFailed;
     return result;
 }
 

@@ -21,6 +21,7 @@ enum : int {
     NoUniqueKey = -5, // add mode could not make an identifier; earlier rows stay
     WriteFailed = -6, // a row could not be written; earlier rows stay
     NoSuchFile = -7,  // (front end) the file does not exist or is a folder
+    IndexFailed = -8, // the rows were written but the action index could not be read again
 };
 }
 

@@ -2,6 +2,7 @@
 #include "options/DataFileOptions.h"
 
 #include "app/MainApp.h"
+#include "app/Settings.h"
 #include "store/Compaction.h"
 #include "store/DataFileTables.h"
 #include "store/ItemTables.h"
@@ -38,6 +39,8 @@ int CompactFromOptionsPage(WindowHandle owner, std::u16string_view path, CMainAp
 
 int ApplyDataFileFromOptions(WindowHandle owner, std::u16string_view path, CMainApp& app) {
     if (path == app.settings.DataFile) return 0;
+    // A name the settings file cannot keep would be lost at the next start.
+    if (CheckDataFilePathStorable(owner, path, app.settingsPath) != 0) return -1;
     DataFileContext context{app.settings.DataFile, app.actionIndex, app.recorder, app.currentActionId,
                             app.searchCondition};
     return ChangeDataFile(owner, path, context);

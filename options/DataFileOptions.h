@@ -19,6 +19,7 @@ std::u16string DataFileFormatVersion();
 // name question was declined, -2 when the current file could not be reopened.
 int CompactFromOptionsPage(WindowHandle owner, std::u16string_view path, CMainApp& app);
 
-// OK on the data page: nothing when the name is the current one; otherwise the change
-// of data file. 0 done or nothing to do, -1 declined or refused, -10 the program must end.
+// OK on the data page: nothing when the name is the current one; a name the settings
+// file cannot keep is refused (told); otherwise the change of data file. 0 done or nothing to do, -1 declined or
+// refused, -10 the program must end.
 int ApplyDataFileFromOptions(WindowHandle owner, std::u16string_view path, CMainApp& app);

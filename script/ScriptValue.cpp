@@ -2,6 +2,8 @@
 // decimal point stays a point when the desktop's locale writes a comma.
 #include "script/ScriptValue.h"
 
+#include "core/CLocale.h"
+
 #include <clocale>
 #include <cmath>
 #include <cstdio>
@@ -10,11 +12,6 @@
 #include <locale.h>
 
 namespace {
-
-locale_t CLocale() {
-    static locale_t c = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(0));
-    return c;
-}
 
 bool IsDigit(char16_t c) {
     return c >= u'0' && c <= u'9';
@@ -41,7 +38,7 @@ void AppendDigits(std::u16string_view text, size_t& pos, std::string& out) {
 
 std::u16string Format(const char* format, auto value) {
     char buffer[512];
-    locale_t previous = uselocale(CLocale());
+    locale_t previous = uselocale(CLocaleHandle());
     int n = std::snprintf(buffer, sizeof buffer, format, value);
     uselocale(previous);
     std::u16string out;
@@ -91,7 +88,7 @@ double TextToFloat(std::u16string_view text) {
             ascii += exponent;
         }
     }
-    return strtod_l(ascii.c_str(), nullptr, CLocale());
+    return StrToDoubleC(ascii.c_str());
 }
 
 std::int32_t TruncateToInt(double v) {

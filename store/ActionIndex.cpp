@@ -320,6 +320,18 @@ HRESULT RebuildActionIndex(UserDataTable& table, ActionIndex& index, std::u16str
     return S_OK;
 }
 
+HRESULT RebuildActionIndexOrTell(UserDataTable& table, ActionIndex& index, std::u16string_view searchCondition,
+                                 WindowHandle owner) {
+    HRESULT hr = RebuildActionIndex(table, index, searchCondition);
+    if (FAILED(hr))
+        ShowMessage(owner,
+                    FormatText("アクション一覧の読込みに失敗しました。(%x)\n"
+                               "データファイルが破損している可能性があります。",
+                               static_cast<unsigned>(hr)),
+                    u"データファイル読込エラー", MB_OK | MB_ICONSTOP);
+    return hr;
+}
+
 // The rows of the table with the identifier (and matching the search condition).
 static HRESULT ReadRowsOfId(sqlite3* db, std::u16string_view id, std::u16string_view searchCondition,
                             std::vector<std::pair<std::u16string, std::u16string>>& rows) {

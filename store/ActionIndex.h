@@ -4,6 +4,7 @@
 #pragma once
 
 #include "core/BinarySearch.h"
+#include "core/MessageBox.h"
 #include "core/ResultCodes.h"
 #include "store/PackedBytes.h"
 
@@ -78,6 +79,12 @@ private:
 // actions are held. Engine code on failure (the index is then empty).
 HRESULT RebuildActionIndex(UserDataTable& table, ActionIndex& index, std::u16string_view searchCondition = {});
 
+// RebuildActionIndex for the commands that change the table (import, edit, delete,
+// change of data file): a failure is told to the user ("アクション一覧の読込みに失敗
+// しました。…", with the engine's code), so that no command reports completion over an
+// empty or partial index. Same result.
+HRESULT RebuildActionIndexOrTell(UserDataTable& table, ActionIndex& index, std::u16string_view searchCondition,
+                                 WindowHandle owner);
 // Brings the index up to date after one action was inserted, updated or deleted
 // (call it after the write),
 // without reading the table again: the result always equals RebuildActionIndex.

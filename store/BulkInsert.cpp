@@ -1,13 +1,13 @@
 // Inserting many actions through one statement with UTF-8 texts.
 #include "store/BulkInsert.h"
 
+#include "core/CLocale.h"
 #include "core/Clock.h"
 #include "core/Utf.h"
 #include "store/UserDataTable.h"
 
 #include <sqlite3.h>
 
-#include <clocale>
 #include <cstdio>
 #include <cstdlib>
 
@@ -34,7 +34,7 @@ long long SecondOfDay(const LocalDateTime& t) {
 
 // Plain decimals of at most 15 digits (all usual coordinates) are an exact integer
 // divided by an exact power of ten, which one division rounds correctly, as strtod
-// does; anything else, or a locale with another decimal point, is left to strtod.
+// does; anything else is left to strtod (in the C locale).
 double ReadDecimalNumber(const std::string& text) {
     static const double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
                                      1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
@@ -50,13 +50,11 @@ double ReadDecimalNumber(const std::string& text) {
             point = true;
             continue;
         }
-        if (c < '0' || c > '9' || ++digits > 15) return std::strtod(text.c_str(), nullptr);
+        if (c < '0' || c > '9' || ++digits > 15) return StrToDoubleC(text.c_str());
         mantissa = mantissa * 10 + (c - '0');
         decimals += point;
     }
-    const char* decimalPoint = std::localeconv()->decimal_point;
-    if (digits == 0 || (point && (decimalPoint[0] != '.' || decimalPoint[1] != '\0')))
-        return std::strtod(text.c_str(), nullptr);
+    if (digits == 0) return StrToDoubleC(text.c_str());
     double value = static_cast<double>(mantissa) / kPowers[decimals];
     return negative ? -value : value;
 }

@@ -10,6 +10,10 @@
 
 #include <sqlite3.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdio>
 #include <filesystem>
 #include <system_error>
 
@@ -20,7 +24,7 @@ bool Exists(const std::u16string& path) {
     return std::filesystem::exists(NativePath(path), ec);
 }
 
-void StopMessage(WindowHandle owner, const char16_t* text, const char16_t* caption) {
+void StopMessage(WindowHandle owner, const std::u16string& text, const char16_t* caption) {
     ShowMessage(owner, text, caption, MB_OK | MB_ICONSTOP);
 }
 
@@ -40,7 +44,61 @@ int ReportCompactionStep(void* steps) {
     return 0;
 }
 
+CompactionFileOps g_ops{::link, std::rename};
+
+bool SyncFile(const std::string& path) {
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    bool ok = fsync(fd) == 0;
+    close(fd);
+    return ok;
+}
+
+// The last steps. The old file gets the backup name as a second link first, then the
+// compacted copy is renamed over the data file's name: at every moment the name holds
+// either the old file or the compacted one, and a failure leaves the old file in place.
+int ReplaceWithCompactedCopy(WindowHandle owner, const std::u16string& path, const std::u16string& backup,
+                             const std::u16string& temporary) {
+    std::string native = NativePath(path), nativeBackup = NativePath(backup), nativeTemp = NativePath(temporary);
+    std::error_code ec;
+    if (FAILED(CompactDatabaseFile(path, temporary)) || !SyncFile(nativeTemp)) {
+        std::filesystem::remove(nativeTemp, ec);
+        StopMessage(owner, u"データファイル圧縮中にエラーが発生しました。\n処理を中止します。", u"エラー");
+        return -108;
+    }
+    bool linked = g_ops.link(native.c_str(), nativeBackup.c_str()) == 0;
+    if (!linked) {
+        // Without hard links (some file systems) the old file is renamed instead; a
+        // failure of the next step renames it back.
+        if (g_ops.rename(native.c_str(), nativeBackup.c_str()) != 0) {
+            std::filesystem::remove(nativeTemp, ec);
+            StopMessage(
+                owner, u"バックアップファイル\"" + backup + u"\"を作成できません。\nデータファイルは圧縮前のままです。",
+                u"エラー");
+            return -110;
+        }
+    }
+    if (g_ops.rename(nativeTemp.c_str(), native.c_str()) != 0) {
+        bool restored = linked ? (std::filesystem::remove(nativeBackup, ec), true)
+                               : g_ops.rename(nativeBackup.c_str(), native.c_str()) == 0;
+        std::filesystem::remove(nativeTemp, ec);
+        StopMessage(owner,
+                    restored ? std::u16string(u"圧縮したデータファイルへの置換えにてエラーが発生しました。\n"
+                                              u"データファイルは圧縮前のままです。")
+                             : u"圧縮したデータファイルへの置換えにてエラーが発生しました。\n元のデータファイルは\"" +
+                                   backup + u"\"にあります。",
+                    u"エラー");
+        return -111;
+    }
+    SyncFile(native.substr(0, native.rfind('/') + 1)); // the folder, so that the new names last
+    return 0;
+}
+
 } // namespace
+
+CompactionFileOps& CompactionFileOpsForTest() {
+    return g_ops;
+}
 
 HRESULT CompactDatabaseFile(std::u16string_view source, std::u16string_view destination) {
     sqlite3* db = nullptr;
@@ -104,7 +162,15 @@ int CompactDataFile(WindowHandle owner, std::u16string_view pathView) {
             Cancelled(owner);
             return -105;
         }
-        std::filesystem::remove(NativePath(backup), ec);
+        // A backup that stays (a folder of that name, no permission) would be lost
+        // track of, so compaction stops before anything is changed.
+        if (!std::filesystem::remove(NativePath(backup), ec) || Exists(backup)) {
+            StopMessage(owner,
+                        u"元のデータファイルのリネーム後と同名のファイル\"" + backup +
+                            u"\"を削除できません。\nデータファイルの圧縮を中止します。",
+                        u"エラー");
+            return -109;
+        }
     }
     std::u16string temporary;
     for (int n = 0; n < 100 && temporary.empty(); ++n) {
@@ -116,11 +182,5 @@ int CompactDataFile(WindowHandle owner, std::u16string_view pathView) {
         return -107;
     }
     WaitCursorScope wait;
-    if (FAILED(CompactDatabaseFile(path, temporary))) {
-        StopMessage(owner, u"データファイル圧縮中にエラーが発生しました。\n処理を中止します。", u"エラー");
-        return -108;
-    }
-    std::filesystem::rename(NativePath(path), NativePath(backup), ec);
-    std::filesystem::rename(NativePath(temporary), NativePath(path), ec);
-    return 0;
+    return ReplaceWithCompactedCopy(owner, path, backup, temporary);
 }

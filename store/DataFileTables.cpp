@@ -14,6 +14,9 @@
 
 #include <sqlite3.h>
 
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <filesystem>
 #include <system_error>
 
@@ -47,8 +50,41 @@ const char* const kSchema[] = {
 const char kStartIndex[] =
     "CREATE INDEX IF NOT EXISTS i_UserDataSta on t_UserData (f_nchStaDateTime ASC, f_nchActId ASC)";
 
-void ShowNoEngine() {
-    ShowMessage(nullptr, u"SQL Server がインストールされていません。", u"環境不正", MB_OK);
+// Why the engine could not open or create a data file, in the user's words. (The
+// engine is part of the program, so it is never missing.)
+std::u16string OpenFailureCause(const std::string& native, const DataSourceOpen& open) {
+    struct stat st {};
+    if (stat(native.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return u"同じ名前のフォルダがあります。";
+    int err = open.systemErrno;
+    switch (open.hr & 0xFF) {
+    case SQLITE_NOTADB:
+        return u"データファイルではありません。";
+    case SQLITE_CORRUPT:
+        return u"データファイルが破損しています。";
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        return u"他のプログラムが使用中です。";
+    case SQLITE_PERM:
+    case SQLITE_READONLY:
+    case SQLITE_AUTH:
+        return u"アクセス権がありません。";
+    case SQLITE_FULL:
+        return u"ディスクの空き容量が不足しています。";
+    default:
+        break;
+    }
+    if (err == EACCES || err == EPERM || err == EROFS) return u"アクセス権がありません。";
+    if (err == ENOSPC || err == EDQUOT) return u"ディスクの空き容量が不足しています。";
+    if (err == ENOENT) return u"ファイルが見つかりません。";
+    return FormatText("ファイルを開けません。(%x)", static_cast<unsigned>(open.hr));
+}
+
+void TellOpenFailure(const DataSourceOpen& open, std::u16string_view path, const char16_t* what) {
+    std::string native = NativePath(path);
+    ShowMessage(nullptr,
+                u"データファイル '" + std::u16string(path) + u"' を" + what + u"。\n" +
+                    OpenFailureCause(native, open),
+                u"データファイルオープンエラー", MB_OK | MB_ICONSTOP);
 }
 
 std::u16string NowText() {
@@ -107,8 +143,10 @@ HRESULT ExecuteSql(sqlite3* db, std::string_view text) {
 HRESULT OpenDataFile(std::u16string_view path) {
     CloseDataFile();
     DataSourceOpen open = OpenDataSource(path, DataSourceMode::ReadWrite);
-    if (open.engineFailed) ShowNoEngine();
-    if (FAILED(open.hr)) return open.hr;
+    if (FAILED(open.hr)) {
+        TellOpenFailure(open, path, u"開けません");
+        return open.hr;
+    }
     sqlite3* db = open.db;
     RegisterSearchFunctions(db);
     g_open = std::make_unique<DataFileTables>();
@@ -122,14 +160,23 @@ void CloseDataFile() {
     g_open.reset();
 }
 
+// A failed create removes what it made, so that a later start does not find a file
+// that is no data file (a full disk left an empty one).
+static HRESULT FailCreate(sqlite3* db, const std::string& native, HRESULT hr) {
+    if (db) sqlite3_close_v2(db);
+    RemoveFile(native);
+    RemoveFile(native + "-journal");
+    return hr;
+}
+
 HRESULT CreateDataFile(std::u16string_view path) {
     CloseDataFile();
     std::string native = NativePath(path);
     RemoveFile(native);
     RemoveFile(native + "-journal");
     DataSourceOpen open = OpenDataSource(path, DataSourceMode::Create);
-    if (open.engineFailed) {
-        ShowNoEngine();
+    if (FAILED(open.hr)) {
+        TellOpenFailure(open, path, u"作成できません");
         return open.hr;
     }
     sqlite3* db = open.db;
@@ -142,20 +189,20 @@ HRESULT CreateDataFile(std::u16string_view path) {
     }
     if (SUCCEEDED(hr)) hr = ExecuteSql(db, kStartIndex);
     if (SUCCEEDED(hr)) hr = ExecuteSql(db, "COMMIT");
-    if (FAILED(hr)) {
-        sqlite3_close_v2(db);
-        return hr;
-    }
+    if (FAILED(hr)) return FailCreate(db, native, hr);
     g_open = std::make_unique<DataFileTables>();
     g_open->db = db;
     g_open->path = std::u16string(path);
     AttachTables(*g_open);
-    if (WriteSystemInfo() != 0)
-        hr = E_FAIL;
-    else if (InitRecorderState() != 0)
-        hr = E_FAIL;
-    if (FAILED(hr)) CloseDataFile();
-    return hr;
+    if (WriteSystemInfo() != 0 || InitRecorderState() != 0) {
+        // The engine's code of the write that failed passes through unchanged.
+        hr = HResultFromSqlite(sqlite3_errcode(db));
+        if (SUCCEEDED(hr)) hr = E_FAIL;
+        g_open->db = nullptr; // closed by FailCreate
+        CloseDataFile();
+        return FailCreate(db, native, hr);
+    }
+    return S_OK;
 }
 
 int WriteSystemInfo() {
@@ -262,8 +309,8 @@ int LocateOrCreateDataFile(std::u16string_view path, std::u16string& newPath) {
     return -4;
 }
 
-static int FinishChange(DataFileContext& c) {
-    if (DataFileTables* t = OpenTables()) RebuildActionIndex(*t->userData, c.index, c.searchCondition);
+static int FinishChange(WindowHandle owner, DataFileContext& c) {
+    if (DataFileTables* t = OpenTables()) RebuildActionIndexOrTell(*t->userData, c.index, c.searchCondition, owner);
     c.recorder.changed = false;
     c.currentActionId.clear();
     return 0;
@@ -282,7 +329,7 @@ static int ChangeToExisting(WindowHandle owner, std::u16string_view newPath, Dat
     }
     if (check == 0 || check == -4) {
         c.dataFile = std::u16string(newPath);
-        return FinishChange(c);
+        return FinishChange(owner, c);
     }
     if (check == -2)
         ShowMessage(owner, u"データファイルの内容が不正です。\nデータファイルの変更を中止します。",
@@ -294,7 +341,7 @@ static int ChangeToExisting(WindowHandle owner, std::u16string_view newPath, Dat
                     u"フォーマット更新失敗", MB_OK | MB_ICONSTOP);
     CloseDataFile();
     if (FAILED(OpenDataFile(c.dataFile))) return -10;
-    return FinishChange(c);
+    return FinishChange(owner, c);
 }
 
 int ChangeDataFile(WindowHandle owner, std::u16string_view newPath, DataFileContext& c) {
@@ -322,5 +369,5 @@ int ChangeDataFile(WindowHandle owner, std::u16string_view newPath, DataFileCont
         return -10;
     }
     c.dataFile = std::u16string(newPath);
-    return FinishChange(c);
+    return FinishChange(owner, c);
 }

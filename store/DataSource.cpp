@@ -29,6 +29,7 @@ DataSourceOpen OpenDataSource(std::u16string_view path, DataSourceMode mode) {
     DataSourceOpen open;
     int rc = sqlite3_open_v2(NativePath(path).c_str(), &open.db, OpenFlags(mode), nullptr);
     if (rc != SQLITE_OK) {
+        open.systemErrno = open.db ? sqlite3_system_errno(open.db) : 0;
         sqlite3_close_v2(open.db);
         open.db = nullptr;
         open.hr = HResultFromSqlite(rc);
@@ -43,6 +44,7 @@ DataSourceOpen OpenDataSource(std::u16string_view path, DataSourceMode mode) {
     // database fails here.
     open.hr = HResultFromSqlite(sqlite3_exec(open.db, "select count(*) from sqlite_master", nullptr, nullptr, nullptr));
     if (FAILED(open.hr)) {
+        open.systemErrno = sqlite3_system_errno(open.db);
         sqlite3_close_v2(open.db);
         open.db = nullptr;
     }

@@ -15,6 +15,7 @@ struct DataSourceOpen {
     sqlite3* db = nullptr; // the connection; null after a failure
     HRESULT hr = S_OK;
     bool engineFailed = false; // the engine could not open the file at all
+    int systemErrno = 0;       // the system's error number of a failed open or read (0: none)
 };
 
 // Opens path; on failure nothing stays open. Create makes the file when missing

@@ -2,6 +2,7 @@
 #include "store/UserDataTable.h"
 
 #include "core/ActionId.h"
+#include "core/CLocale.h"
 #include "core/Clock.h"
 #include "core/DateTimeText.h"
 #include "core/MessageBox.h"
@@ -48,7 +49,7 @@ HRESULT BindRecord(sqlite3_stmt* stmt, const ActionRecord& record) {
         if (!text) {
             rc = sqlite3_bind_null(stmt, index);
         } else if (f == ActionField::Latitude || f == ActionField::Longitude) {
-            rc = sqlite3_bind_double(stmt, index, std::strtod(ToUtf8(*text).c_str(), nullptr));
+            rc = sqlite3_bind_double(stmt, index, StrToDoubleC(ToUtf8(*text).c_str()));
         } else if (f == ActionField::LastUpdate) {
             HRESULT hr = BindText(stmt, index, TimestampToEngine(*text));
             if (FAILED(hr)) return hr;

@@ -413,7 +413,8 @@ void CMainWnd::FxEditDelete() {
 void CMainWnd::OnFind(bool clear) {
     if (clear) {
         app_.searchCondition.clear();
-        if (DataFileTables* tables = OpenTables()) RebuildActionIndex(*tables->userData, app_.actionIndex);
+        if (DataFileTables* tables = OpenTables())
+            RebuildActionIndexOrTell(*tables->userData, app_.actionIndex, {}, HandleOf(this));
     } else {
         if (!ViewHooks().runFind) return;
         ViewHooks().runFind(*this);

@@ -14,6 +14,8 @@
 #include <sqlite3.h>
 #include <sys/stat.h>
 
+#include <vector>
+
 namespace {
 
 int Sql(const std::string& path, const std::string& sql) {
@@ -190,6 +192,71 @@ TEST_F(MainAppTest, FileWithoutFormatVersionIsRefused) {
     EXPECT_EQ(messages.last().text, u"データファイルの内容が不正です。\nプログラムを終了します。");
     EXPECT_EQ(messages.last().caption, u"データファイル不正");
     EXPECT_EQ(messages.last().flags, MB_OK | MB_ICONSTOP);
+}
+
+// A damaged page in the middle of the action table: start-up goes on with the actions
+// before it and says so once, with how many could be read.
+TEST_F(MainAppTest, DamagedActionTableIsToldWithTheNumberRead) {
+    MakeDataFile({});
+    std::string path = dir.file("user.sdf");
+    ASSERT_EQ(Sql(path, "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 3000) "
+                        "INSERT INTO t_UserData (f_nchActId, f_nchStaDateTime, f_nchEndDateTime, f_nvcMemo) "
+                        "SELECT printf('ID2010111409%06d', i), printf('2010/11/14 %02d:%02d:%02d', i / 3600, "
+                        "i / 60 % 60, i % 60), '2010/11/15 00:00:00', 'memo' FROM n"),
+              SQLITE_OK);
+    // The middle leaf page of the start index, which the start-up read walks.
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+    sqlite3_stmt* stmt = nullptr;
+    ASSERT_EQ(sqlite3_prepare_v2(db,
+                                 "select pageno from dbstat where name = 'i_UserDataSta' and pagetype = 'leaf' "
+                                 "order by path",
+                                 -1, &stmt, nullptr),
+              SQLITE_OK);
+    std::vector<long long> leaves;
+    while (sqlite3_step(stmt) == SQLITE_ROW)
+        leaves.push_back(sqlite3_column_int64(stmt, 0));
+    sqlite3_finalize(stmt);
+    sqlite3_close(db);
+    ASSERT_GT(leaves.size(), 4u);
+    std::string bytes = TempDir::ReadBytes(path);
+    size_t page = static_cast<size_t>(leaves[leaves.size() / 2] - 1) * 4096;
+    for (size_t i = 0; i < 4096; ++i)
+        bytes[page + i] = static_cast<char>(0xA5 ^ i);
+    TempDir::WriteBytes(path, bytes);
+
+    ASSERT_EQ(app.LoadSettings(144), 0);
+    messages.Clear();
+    EXPECT_EQ(app.OpenDataFileAtStartup(), kUpgradedDataFile);
+    long long read = app.actionIndex.count();
+    EXPECT_GT(read, 0);
+    EXPECT_LT(read, 3000);
+    ASSERT_EQ(messages.count(), 1u);
+    EXPECT_EQ(messages.last().text, u"データファイル '" + FromUtf8(path) + u"' が破損しています。\n" +
+                                        FormatText("読込めたアクションは %lld 件です。\n", read) +
+                                        u"残りのアクションは flotsam で取り出せる可能性があります。");
+    EXPECT_EQ(messages.last().caption, u"データファイル破損");
+    EXPECT_EQ(messages.last().flags, MB_OK | MB_ICONEXCLAMATION);
+}
+
+// A file the engine cannot open ends start-up with a message naming it and the cause;
+// the missing-engine message never appears for it.
+TEST_F(MainAppTest, DataFileThatCannotBeOpenedEndsStartUpWithItsCause) {
+    ASSERT_EQ(mkdir(dir.file("user.sdf").c_str(), 0700), 0);
+    ASSERT_EQ(app.LoadSettings(144), 0);
+    messages.Clear();
+    EXPECT_LT(app.OpenDataFileAtStartup(), -99);
+    ASSERT_EQ(messages.count(), 1u);
+    EXPECT_EQ(messages.last().text,
+              u"データファイル '" + dir.file16("user.sdf") + u"' を開けません。\n同じ名前のフォルダがあります。");
+    EXPECT_EQ(messages.last().caption, u"データファイルオープンエラー");
+    rmdir(dir.file("user.sdf").c_str());
+    TempDir::WriteBytes(dir.file("user.sdf"), std::string(8192, '\x5a'));
+    messages.Clear();
+    EXPECT_LT(app.OpenDataFileAtStartup(), -99);
+    ASSERT_EQ(messages.count(), 1u);
+    EXPECT_EQ(messages.last().text,
+              u"データファイル '" + dir.file16("user.sdf") + u"' を開けません。\nデータファイルではありません。");
 }
 
 TEST_F(MainAppTest, ShutdownWritesTheSettingsAndClosesTheDataFile) {

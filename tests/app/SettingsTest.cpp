@@ -340,6 +340,69 @@ TEST(Settings, ADiskThatFillsUpKeepsTheOldFile) {
     EXPECT_EQ(FilesIn(dir.path()), std::vector<std::string>{"TideLog.dat"});
 }
 
+TEST(Settings, SavingKeepsTheModeAndWritesThroughALink) {
+    TempDir dir;
+    ScriptedMessages messages;
+    AppSettings s = DefaultSettings(96);
+    s.StartupMode = 2;
+    std::string file = dir.file("TideLog.dat");
+    TempDir::WriteBytes(file, Cp932File({"[System]", "StartupMode:1", ""}));
+    ASSERT_EQ(chmod(file.c_str(), 0600), 0);
+    ASSERT_EQ(SaveSettings(s, 1, dir.file16("TideLog.dat")), 0);
+    struct stat st {};
+    ASSERT_EQ(stat(file.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0600u);
+
+    // A linked settings file (kept in a dotfiles folder) stays a link; its target is written.
+    mkdir(dir.file("dotfiles").c_str(), 0700);
+    std::string real = dir.file("dotfiles/TideLog.dat");
+    ASSERT_EQ(rename(file.c_str(), real.c_str()), 0);
+    ASSERT_EQ(symlink("dotfiles/TideLog.dat", file.c_str()), 0);
+    s.StartupMode = 0;
+    ASSERT_EQ(SaveSettings(s, 1, dir.file16("TideLog.dat")), 0);
+    ASSERT_EQ(lstat(file.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    AppSettings back = DefaultSettings(96);
+    ASSERT_EQ(ReadSettings(back, FromUtf8(real)), 0);
+    EXPECT_EQ(back.StartupMode, 0);
+    ASSERT_EQ(stat(real.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0600u);
+    EXPECT_EQ(FilesIn(dir.file("dotfiles")), std::vector<std::string>{"TideLog.dat"});
+    EXPECT_EQ(messages.count(), 0u);
+}
+
+// CP932 cannot hold "é": a data file in the settings folder is stored relative to it
+// and found again; one elsewhere is refused where it is chosen.
+TEST(Settings, DataFilePathsCp932CannotHold) {
+    TempDir base;
+    ScriptedMessages messages;
+    std::string folder = base.file("josé");
+    mkdir(folder.c_str(), 0700);
+    std::u16string settingsPath = FromUtf8(folder + "/TideLog.dat");
+    AppSettings s = DefaultSettings(96);
+    for (const char* name : {"/user.sdf", "/日記/user.sdf"}) {
+        s.DataFile = FromUtf8(folder + name);
+        EXPECT_EQ(CheckDataFilePathStorable(nullptr, s.DataFile, settingsPath), 0);
+        ASSERT_EQ(SaveSettings(s, 1, settingsPath), 0);
+        std::string bytes = TempDir::ReadBytes(folder + "/TideLog.dat");
+        EXPECT_NE(bytes.find("DataFile:" + ToCp932(FromUtf8(name + 1)) + "\r\n"), std::string::npos) << name;
+        AppSettings back = DefaultSettings(96);
+        ASSERT_EQ(ReadSettings(back, settingsPath), 0);
+        EXPECT_EQ(back.DataFile, s.DataFile);
+    }
+    // Paths CP932 holds are stored as they are, wherever they lie.
+    EXPECT_EQ(StoredDataFilePath(u"/data/日記/user.sdf", settingsPath), u"/data/日記/user.sdf");
+    EXPECT_EQ(messages.count(), 0u);
+    EXPECT_EQ(CheckDataFilePathStorable(nullptr, FromUtf8(folder + "/ümlaut.sdf"), settingsPath), -1);
+    std::u16string elsewhere = u"/home/josé/diary/user.sdf";
+    messages.Clear();
+    EXPECT_EQ(CheckDataFilePathStorable(nullptr, elsewhere, settingsPath), -1);
+    ASSERT_EQ(messages.count(), 1u);
+    EXPECT_EQ(messages.last().caption, u"データファイル名不正");
+    EXPECT_TRUE(messages.last().text.starts_with(u"データファイル名 '/home/josé/diary/user.sdf' には"));
+    EXPECT_EQ(messages.last().flags, MB_OK | MB_ICONEXCLAMATION);
+}
+
 TEST(Settings, Migrations) {
     struct Case {
         const char16_t* version; // nullptr: no Version key

@@ -134,10 +134,10 @@ TEST_F(Startup, UnreadableSettingsFileEndsStartUpBeforeAnyWindow) {
 TEST(SingleInstance, ASecondInstanceRaisesTheFirst) {
     QString name = QStringLiteral("TIDELOG-test-%1").arg(QCoreApplication::applicationPid());
     CSingleInstance first(name);
-    ASSERT_TRUE(first.BecomeTheInstance());
+    ASSERT_EQ(first.BecomeTheInstance(), CSingleInstance::First);
     QSignalSpy raised(&first, &CSingleInstance::raiseRequested);
     CSingleInstance second(name);
-    EXPECT_FALSE(second.BecomeTheInstance());
+    EXPECT_EQ(second.BecomeTheInstance(), CSingleInstance::Second);
     EXPECT_TRUE(raised.count() > 0 || raised.wait(2000));
 }
 
@@ -175,8 +175,14 @@ TEST(SingleInstance, TheProgramStartsOnce) {
     EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(second.exitCode(), 0);
     EXPECT_EQ(first.state(), QProcess::Running);
+    // SIGTERM (a logout, `kill`) ends the diary as "終了" does: the settings are written.
     first.terminate();
-    first.waitForFinished(5000);
+    ASSERT_TRUE(first.waitForFinished(10000));
+    EXPECT_EQ(first.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(first.exitCode(), 0);
+    std::u16string written = FromCp932(TempDir::ReadBytes(folder + "/TideLog.dat"));
+    EXPECT_NE(written.find(u"Program Name:Tidemark\r\n"), std::u16string::npos);
+    EXPECT_NE(written.find(u"[Category1]\r\n"), std::u16string::npos);
 }
 
 } // namespace

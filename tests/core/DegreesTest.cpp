@@ -1,6 +1,9 @@
 // Degrees texts of coordinates.
 #include "core/Degrees.h"
 
+#include "core/Utf.h"
+#include "tests/support/CommaLocale.h"
+
 #include <gtest/gtest.h>
 
 #include <limits>
@@ -79,6 +82,21 @@ TEST(Degrees, Split) {
     EXPECT_EQ(d, 0);
     double v;
     EXPECT_NE(ParseDegreesText(FormatDegreesText(std::numeric_limits<double>::quiet_NaN()), v), 0);
+}
+
+} // namespace
+
+namespace {
+
+TEST(Degrees, SameTextsUnderACommaLocale) {
+    ScopedCommaLocale comma;
+    ASSERT_TRUE(comma.active());
+    EXPECT_EQ(FormatDegreesText(35.5), u"35/30/0.000000");
+    EXPECT_EQ(FormatDegreesText(-139.758472), u"-139/45/30.499200");
+    EXPECT_EQ(FormatText("%f|%g", 35.5, 0.25), u"35.500000|0.25");
+    double back = 0;
+    ASSERT_EQ(ParseDegreesText(u"35/30/1.5", back), 0);
+    EXPECT_NEAR(back, 35.5 + 1.5 / 3600, 1e-12);
 }
 
 } // namespace

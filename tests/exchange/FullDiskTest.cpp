@@ -76,7 +76,7 @@ TEST_F(FullDiskTest, ImportKeepsTheCommittedRowsAndSaysWhyItStopped) {
     ASSERT_EQ(OpenDataFile(FromUtf8(dataFile)), S_OK);
 }
 
-TEST_F(FullDiskTest, ExportStopsAtTheFullDiskAndLeavesWhatItWrote) {
+TEST_F(FullDiskTest, ExportStopsAtTheFullDiskAndKeepsThePreviousFile) {
     SmallDisk disk(dir.file("disk"), "64k");
     if (!disk.mounted()) GTEST_SKIP() << "a small tmpfs cannot be mounted here (needs root)";
     std::string input = dir.file("in.csv");
@@ -84,13 +84,18 @@ TEST_F(FullDiskTest, ExportStopsAtTheFullDiskAndLeavesWhatItWrote) {
     ASSERT_EQ(ImportActions(Target(), FromUtf8(input), ExchangeLayout::Ver1, ImportMode::Add), ImportResult::Done);
 
     std::string out = dir.file("disk/out.csv");
+    std::string previous(20000, 'p');
+    TempDir::WriteBytes(out, previous);
     EXPECT_EQ(RunExportActions(Target(), FromUtf8(out), ExchangeLayout::Ver3), -1);
     ASSERT_EQ(messages.count(), 2u);
     EXPECT_EQ(messages.shown()[0].text,
               u"ファイル" + FromUtf8(out) + u"の書込みに失敗(-1)しました。メモリの空き容量を確認してください。");
     EXPECT_EQ(messages.shown()[0].caption, u"書込みエラー");
     EXPECT_EQ(messages.shown()[1].text, u"エクスポートに失敗しました。(-1)");
-    std::string partial = TempDir::ReadBytes(out);
-    EXPECT_GT(partial.size(), 0u);
-    EXPECT_EQ(partial.rfind(ToUtf8(Ver3HeaderLine()) + "\r\n", 0), 0u);
+    // The previous export is untouched and no partial file is left beside it.
+    EXPECT_EQ(TempDir::ReadBytes(out), previous);
+    size_t files = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir.file("disk")))
+        ++files;
+    EXPECT_EQ(files, 1u);
 }

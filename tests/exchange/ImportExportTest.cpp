@@ -14,6 +14,8 @@
 
 #include <sqlite3.h>
 
+#include "tests/support/CommaLocale.h"
+
 #include <filesystem>
 
 using namespace ActionField;
@@ -455,4 +457,44 @@ TEST_F(ImportTest, AHundredThousandLinesAddedWithUniqueIdentifiers) {
     EXPECT_EQ(Rows(), 100000);
     EXPECT_EQ(Value("select count(distinct f_nchActId) from t_UserData"), "100000");
     EXPECT_EQ(messages.count(), 0u);
+}
+
+// Under a comma-decimal locale (a German desktop) coordinates keep their value through
+// an import into an empty file (the bulk insert), an import over existing rows, a read
+// and an export.
+TEST_F(ImportTest, CoordinatesRoundTripUnderACommaLocale) {
+    ScopedCommaLocale comma;
+    ASSERT_TRUE(comma.active());
+    std::string header = "ActId\tLastUpdate\tStaDateTime\tEndDateTime\tLatitude\tLongitude\tSubject\tPlace\t"
+                         "Category1\tCategory2\tMemo\tExtItems\r\n";
+    std::string line = "ID2010111409000001\t2010/11/14 09:05:03\t2010/11/14 09:00:00\t2010/11/14 10:00:00\t"
+                       "35.5\t-139.125\ts\t\t\t\t\"\"\t\r\n";
+    std::string path = dir.file("in.csv");
+    TempDir::WriteBytes(path, header + line);
+    for (ImportMode mode : {ImportMode::Replace, ImportMode::Replace}) { // into an empty file, then over the row
+        ASSERT_EQ(ImportActions(Target(), FromUtf8(path), ExchangeLayout::Ver3, mode), ImportResult::Done);
+        EXPECT_EQ(Value("select f_fltLatitude || ' ' || f_fltLongitude from t_UserData"), "35.5 -139.125");
+    }
+    ActionRecord back;
+    ASSERT_EQ(Table().ReadActionById(u"ID2010111409000001", back), S_OK);
+    EXPECT_EQ(back[Latitude], u"35.500000");
+    EXPECT_EQ(back[Longitude], u"-139.125000");
+    ASSERT_EQ(ExportActions(Target(), FromUtf8(dir.file("out.csv")), ExchangeLayout::Ver3), 1);
+    EXPECT_NE(TempDir::ReadBytes(dir.file("out.csv")).find("\t35.500000\t-139.125000\t"), std::string::npos);
+    EXPECT_EQ(messages.count(), 0u);
+}
+
+// Rows written but the index cannot be read back (here: a search condition the engine
+// refuses): the import says so and never reports completion over an empty index.
+TEST_F(ImportTest, AnIndexThatCannotBeReadAfterwardsIsNoCompletedImport) {
+    std::string path = dir.file("in.csv");
+    TempDir::WriteBytes(path, "2010/11/14\t09:00\t2010/11/14\t10:00\tp\tc1\tc2\tm\r\n");
+    EXPECT_EQ(RunImportActions(Target(u"no_such_column = 1"), FromUtf8(path), ExchangeLayout::Ver1, ImportMode::Add),
+              ImportResult::IndexFailed);
+    ASSERT_EQ(messages.count(), 2u);
+    EXPECT_TRUE(messages.shown()[0].text.starts_with(u"アクション一覧の読込みに失敗しました。(80041001)\n"));
+    EXPECT_EQ(messages.shown()[0].caption, u"データファイル読込エラー");
+    EXPECT_EQ(messages.shown()[0].flags, kStop);
+    EXPECT_EQ(messages.shown()[1].text, u"インポートに失敗しました。");
+    EXPECT_EQ(Rows(), 1); // what was written stays
 }

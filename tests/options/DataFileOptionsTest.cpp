@@ -59,8 +59,9 @@ protected:
 };
 
 TEST_F(DataPage, CompactsTheCurrentFileAndKeepsTheSearch) {
-    ASSERT_EQ(sqlite3_exec(OpenTables()->db, "delete from t_UserData where f_nvcSubject = 'even'", nullptr, nullptr, nullptr),
-              SQLITE_OK);
+    ASSERT_EQ(
+        sqlite3_exec(OpenTables()->db, "delete from t_UserData where f_nvcSubject = 'even'", nullptr, nullptr, nullptr),
+        SQLITE_OK);
     app.searchCondition = u" (f_nvcSubject like '%odd%')";
     messages.Answer(IDYES);
     EXPECT_EQ(CompactFromOptionsPage(nullptr, app.settings.DataFile, app), 0);
@@ -165,6 +166,21 @@ TEST_F(DataPage, ChangesTheDataFileOnOk) {
     EXPECT_EQ(app.settings.DataFile, dir.file16("user.sdf"));
     EXPECT_EQ(app.actionIndex.count(), 50);
     EXPECT_EQ(DataFileFormatVersion().empty(), false);
+}
+
+TEST_F(DataPage, RefusesANameTheSettingsFileCannotKeep) {
+    app.settingsPath = dir.file16("TideLog.dat");
+    std::string outside = dir.path() + "-caf\xc3\xa9/diary.sdf";
+    EXPECT_EQ(ApplyDataFileFromOptions(nullptr, FromUtf8(outside), app), -1);
+    ASSERT_EQ(messages.count(), 1u);
+    EXPECT_EQ(messages.last().caption, u"データファイル名不正");
+    EXPECT_EQ(app.settings.DataFile, dir.file16("user.sdf"));
+    EXPECT_FALSE(fs::exists(dir.path() + "-caf\xc3\xa9"));
+    ASSERT_NE(OpenTables(), nullptr);
+    // Inside the settings file's folder it is kept relative, so it is taken.
+    messages.Answer(IDYES);
+    EXPECT_EQ(ApplyDataFileFromOptions(nullptr, dir.file16("caf\xc3\xa9.sdf"), app), 0);
+    EXPECT_EQ(app.settings.DataFile, dir.file16("caf\xc3\xa9.sdf"));
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "core/Clock.h"
 #include "core/Random.h"
 #include "core/Trace.h"
+#include "tests/support/CommaLocale.h"
 
 #include <gtest/gtest.h>
 
@@ -201,6 +202,20 @@ TEST(ActionTextTest, TheStoredActionIsNotChanged) {
     Show(action);
     EXPECT_EQ(action.record, copy.record);
     EXPECT_EQ(Show(action), u"1");
+}
+
+} // namespace
+
+namespace {
+
+// The desktop's locale may write a comma; the memo language reads and writes a point.
+TEST(MemoNumbers, SameUnderACommaLocale) {
+    ScopedCommaLocale comma;
+    ASSERT_TRUE(comma.active());
+    SetFixedClock(2010, 11, 14, 9, 5, 3);
+    EXPECT_EQ(ShowUtf8("#1.5+1#"), "2.5");
+    EXPECT_EQ(ShowUtf8("#x=0.25*2#x is #x#"), "0.5x is 0.5");
+    EXPECT_EQ(ShowUtf8("#w+1#", "w:体重:float:65.5:"), "66.5");
 }
 
 } // namespace

@@ -73,6 +73,61 @@ TEST_F(CompactionTest, RefusalsAndFailuresLeaveTheFile) {
     EXPECT_EQ(TempDir::ReadBytes(text), "not a database, not at all, really not");
 }
 
+// Each step after the questions can fail; each failure leaves the data file as it was
+// (same bytes, same name), is told, and leaves no temporary copy behind.
+class CompactionStepFailure : public CompactionTest {
+protected:
+    void TearDown() override { CompactionFileOpsForTest() = saved; }
+    static int NoLink(const char*, const char*) { return -1; }
+    static int NoRename(const char*, const char*) { return -1; }
+    // Renames everything but the compacted copy.
+    static int RenameOnlyAway(const char* from, const char* to) {
+        return std::string(from).find("$$TmpFLT") != std::string::npos ? -1 : std::rename(from, to);
+    }
+    void ExpectUntouched(const std::string& original) {
+        EXPECT_EQ(TempDir::ReadBytes(path), original);
+        for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+            EXPECT_FALSE(entry.path().filename().string().starts_with("$$TmpFLT")) << entry.path();
+    }
+    CompactionFileOps saved = CompactionFileOpsForTest();
+};
+
+TEST_F(CompactionStepFailure, BackupThatCannotBeRemoved) {
+    std::string original = TempDir::ReadBytes(path);
+    std::filesystem::create_directories(dir.file("user.bak/inside"));
+    messages.Answer({IDYES, IDYES});
+    EXPECT_EQ(CompactDataFile(nullptr, FromUtf8(path)), -109);
+    EXPECT_EQ(messages.last().text, u"元のデータファイルのリネーム後と同名のファイル\"" +
+                                        FromUtf8(dir.file("user.bak")) +
+                                        u"\"を削除できません。\nデータファイルの圧縮を中止します。");
+    EXPECT_EQ(messages.last().flags, MB_OK | MB_ICONSTOP);
+    EXPECT_TRUE(std::filesystem::is_directory(dir.file("user.bak/inside")));
+    ExpectUntouched(original);
+}
+
+TEST_F(CompactionStepFailure, BackupThatCannotBeMade) {
+    std::string original = TempDir::ReadBytes(path);
+    CompactionFileOpsForTest() = {NoLink, NoRename};
+    messages.Answer(IDYES);
+    EXPECT_EQ(CompactDataFile(nullptr, FromUtf8(path)), -110);
+    EXPECT_EQ(messages.last().caption, u"エラー");
+    EXPECT_FALSE(std::filesystem::exists(dir.file("user.bak")));
+    ExpectUntouched(original);
+}
+
+TEST_F(CompactionStepFailure, CopyThatCannotTakeTheName) {
+    std::string original = TempDir::ReadBytes(path);
+    for (CompactionFileOps ops : {CompactionFileOps{saved.link, NoRename}, CompactionFileOps{NoLink, RenameOnlyAway}}) {
+        std::filesystem::remove(dir.file("user.bak"));
+        CompactionFileOpsForTest() = ops;
+        messages.Answer(IDYES);
+        EXPECT_EQ(CompactDataFile(nullptr, FromUtf8(path)), -111);
+        EXPECT_EQ(messages.last().text, u"圧縮したデータファイルへの置換えにてエラーが発生しました。\n"
+                                        u"データファイルは圧縮前のままです。");
+        ExpectUntouched(original);
+    }
+}
+
 TEST(CompactionNames, BackupNames) {
     EXPECT_EQ(CompactBackupName(u"/data", u"user.sdf"), u"/data/user.bak");
     EXPECT_EQ(CompactBackupName(u"/data", u"a.b.sdf"), u"/data/a.b.bak");

@@ -9,6 +9,10 @@
 #include "tests/store/StoreTestSupport.h"
 #include "tests/support/ScriptedMessages.h"
 
+#include <sqlite3.h>
+#include <sys/resource.h>
+
+#include <csignal>
 #include <filesystem>
 
 namespace {
@@ -126,21 +130,96 @@ TEST_F(DataFileTest, BrokenFilesGiveCodes) {
     TempDir::WriteBytes(dir.file("truncated.sdf"), bytes.substr(0, bytes.size() / 3));
     TempDir::WriteBytes(dir.file("header.sdf"), bytes.substr(0, 50));
     ASSERT_EQ(RawSql(dir.file("tables.sdf"), "CREATE TABLE other (x int)"), 0);
-    for (const char* name : {"noversion.sdf", "text.sdf", "empty.sdf", "truncated.sdf", "header.sdf", "tables.sdf"}) {
-        HRESULT hr = OpenDataFile(FromUtf8(dir.file(name)));
-        if (SUCCEEDED(hr))
-            EXPECT_EQ(CheckAndUpgradeFormat(), -2) << name;
-        else
-            EXPECT_FALSE(OpenTables()) << name;
+    std::string zeroed = bytes;
+    std::fill(zeroed.begin(), zeroed.begin() + 100, '\0');
+    TempDir::WriteBytes(dir.file("zeroed.sdf"), zeroed);
+    std::filesystem::create_directory(dir.file("folder.sdf"));
+    // Files the engine opens but that hold no data file give -2 at the format check
+    // (its caller tells the user); files it cannot open are told here, by name and cause.
+    struct Case {
+        const char* name;
+        const char16_t* cause; // nullptr: opens, the format check refuses it
+    } cases[] = {{"noversion.sdf", nullptr},
+                 {"empty.sdf", nullptr},
+                 {"truncated.sdf", u"データファイルが破損しています。"},
+                 {"tables.sdf", nullptr},
+                 {"text.sdf", u"データファイルではありません。"},
+                 {"header.sdf", u"データファイルが破損しています。"},
+                 {"zeroed.sdf", u"データファイルではありません。"},
+                 {"folder.sdf", u"同じ名前のフォルダがあります。"},
+                 {"missing.sdf", u"ファイルが見つかりません。"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        messages.Clear();
+        HRESULT hr = OpenDataFile(FromUtf8(dir.file(c.name)));
+        if (!c.cause) {
+            ASSERT_EQ(hr, S_OK);
+            EXPECT_EQ(CheckAndUpgradeFormat(), -2);
+            EXPECT_EQ(messages.count(), 0u);
+        } else {
+            EXPECT_LT(hr, 0);
+            EXPECT_FALSE(OpenTables());
+            ASSERT_EQ(messages.count(), 1u);
+            EXPECT_EQ(messages.last().text,
+                      u"データファイル '" + FromUtf8(dir.file(c.name)) + u"' を開けません。\n" + c.cause);
+            EXPECT_EQ(messages.last().caption, u"データファイルオープンエラー");
+            EXPECT_EQ(messages.last().flags, MB_OK | MB_ICONSTOP);
+        }
         CloseDataFile();
     }
-    EXPECT_EQ(messages.count(), 0u);
-    EXPECT_LT(OpenDataFile(FromUtf8(dir.file("missing.sdf"))), 0);
-    ASSERT_EQ(messages.count(), 1u);
-    EXPECT_EQ(messages.last().text, u"SQL Server がインストールされていません。");
-    EXPECT_EQ(messages.last().caption, u"環境不正");
-    EXPECT_EQ(messages.last().flags, MB_OK);
     EXPECT_FALSE(std::filesystem::exists(dir.file("missing.sdf")));
+}
+
+// A file another program keeps locked past the busy timeout is told as such.
+TEST_F(DataFileTest, FileLockedByAnotherConnectionIsTold) {
+    std::string file = dir.file("user.sdf");
+    ASSERT_EQ(CreateDataFile(FromUtf8(file)), S_OK);
+    CloseDataFile();
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(file.c_str(), &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+    EXPECT_LT(OpenDataFile(FromUtf8(file)), 0);
+    ASSERT_EQ(messages.count(), 1u);
+    EXPECT_EQ(messages.last().text,
+              u"データファイル '" + FromUtf8(file) + u"' を開けません。\n他のプログラムが使用中です。");
+    sqlite3_exec(other, "COMMIT", nullptr, nullptr, nullptr);
+    sqlite3_close(other);
+    EXPECT_EQ(OpenDataFile(FromUtf8(file)), S_OK);
+}
+
+// A create that fails at any point (here: the file size limit reached at every size a
+// new data file passes through) leaves no file behind and passes the engine's code up.
+TEST_F(DataFileTest, FailedCreateLeavesNothingBehind) {
+    std::string path = dir.file("new.sdf");
+    struct rlimit saved {};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    int failures = 0, successes = 0;
+    for (rlim_t limit = 0; limit <= 160 * 1024; limit += 4096) {
+        SCOPED_TRACE(limit);
+        messages.Clear();
+        struct rlimit small = saved;
+        small.rlim_cur = limit;
+        setrlimit(RLIMIT_FSIZE, &small);
+        HRESULT hr = CreateDataFile(FromUtf8(path));
+        setrlimit(RLIMIT_FSIZE, &saved);
+        if (SUCCEEDED(hr)) {
+            ++successes;
+            EXPECT_EQ(CheckAndUpgradeFormat(), 0);
+            CloseDataFile();
+            EXPECT_EQ(IntegrityOf(path), "ok");
+            std::filesystem::remove(path);
+            continue;
+        }
+        ++failures;
+        EXPECT_NE(hr, E_FAIL); // the engine's own code
+        EXPECT_FALSE(OpenTables());
+        EXPECT_FALSE(std::filesystem::exists(path));
+        EXPECT_FALSE(std::filesystem::exists(path + "-journal"));
+    }
+    std::signal(SIGXFSZ, previous);
+    EXPECT_GT(failures, 3);
+    EXPECT_GT(successes, 0);
 }
 
 TEST_F(DataFileTest, CreateReplacesAnExistingFile) {

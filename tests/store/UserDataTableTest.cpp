@@ -6,6 +6,7 @@
 #include "core/Random.h"
 #include "core/Utf.h"
 #include "tests/store/StoreTestSupport.h"
+#include "tests/support/CommaLocale.h"
 #include "tests/support/ScriptedMessages.h"
 
 #include <set>
@@ -179,4 +180,19 @@ TEST_F(UserDataTest, LongestActionIsRaisedByWrites) {
     EXPECT_EQ(T().userData->LongestActionSeconds(), 30 * 86400);
     EXPECT_EQ(ActionLengthSeconds(u"2010/02/28 12:00:00", u"2010/03/01 12:00:00"), 86400);
     EXPECT_EQ(ActionLengthSeconds(u"garbage", u"2010/03/01 12:00:00"), 0);
+}
+
+// A desktop with a comma as decimal point changes nothing the store writes or reads.
+TEST_F(UserDataTest, CoordinatesKeepTheirValueUnderACommaLocale) {
+    ScopedCommaLocale comma;
+    ASSERT_TRUE(comma.active());
+    ActionRecord r = MakeAction("2010/11/14 09:00:00", "2010/11/14 10:00:00");
+    r[ActionField::Latitude] = u"35.5";
+    r[ActionField::Longitude] = u"-139.75";
+    ASSERT_EQ(T().userData->InsertAction(r), S_OK);
+    ActionRecord back;
+    ASSERT_EQ(T().userData->ReadActionById(*r[ActionField::ActId], back), S_OK);
+    EXPECT_EQ(back[ActionField::Latitude], u"35.500000");
+    EXPECT_EQ(back[ActionField::Longitude], u"-139.750000");
+    EXPECT_EQ(RawValue(file, "select f_fltLatitude || ' ' || f_fltLongitude from t_UserData"), "35.5 -139.75");
 }
