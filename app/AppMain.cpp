@@ -12,6 +12,7 @@
 #include "edit/WebMap.h"
 #include "exchange/ExchangeDlg.h"
 #include "find/FindDlg.h"
+#include "options/OptionsDlg.h"
 #include "recorder/RecorderDlg.h"
 #include "store/DataFileTables.h"
 #include "views/CommandIds.h"
@@ -33,6 +34,7 @@ void InstallDialogHooks() {
     ViewHooks().runFind = RunFindDlg;
     ViewHooks().openWebMap = [](CMainWnd& window) { window.mapView().OnEditDispMap(); };
     ViewHooks().moveMap = [](CMainWnd& window) { window.mapView().MoveToSelected(); };
+    ViewHooks().runOptions = [](CMainWnd& window) { return RunOptionsDlg(window, 0); };
     ViewHooks().runRecorder = [](CMainWnd& window) { return RunRecorderDlg(*App(), &window); };
     RecorderHooks().runEditDialog = [](QWidget* parent, int mode) { return RunEditActionDlg(parent, mode); };
     RecorderHooks().openWebMap = [](QWidget* owner, double latitude, double longitude) {

@@ -148,6 +148,7 @@ void QtProgress::Step(std::int64_t done) {
 
 void QtProgress::Finish() {
     delete dialog_;
+    dialog_ = nullptr; // the next loop makes its own
     timer_.invalidate();
 }
 

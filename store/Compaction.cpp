@@ -3,6 +3,7 @@
 #include "store/Compaction.h"
 
 #include "core/Paths.h"
+#include "core/Progress.h"
 #include "core/Utf.h"
 #include "core/WaitCursor.h"
 #include "store/SqlText.h"
@@ -36,6 +37,11 @@ std::u16string Join(std::u16string_view folder, std::u16string_view name) {
     std::u16string joined(folder);
     if (joined.empty() || joined.back() != u'/') joined += u'/';
     return joined + std::u16string(name);
+}
+
+int ReportCompactionStep(void* steps) {
+    CurrentProgress().Step(++*static_cast<std::int64_t*>(steps));
+    return 0;
 }
 
 CompactionFileOps g_ops{::link, std::rename};
@@ -105,7 +111,14 @@ HRESULT CompactDatabaseFile(std::u16string_view source, std::u16string_view dest
     }
     if (SUCCEEDED(hr)) hr = BindText(stmt, 1, FromUtf8(NativePath(destination)));
     if (SUCCEEDED(hr)) {
+        // The copy is one engine call: its progress is told from the engine's progress
+        // callback, so that the progress dialog shows (and repaints) while it runs.
+        std::int64_t steps = 0;
+        CurrentProgress().Start(u"データファイル圧縮中", -1);
+        sqlite3_progress_handler(db, 20000, ReportCompactionStep, &steps);
         rc = sqlite3_step(stmt);
+        sqlite3_progress_handler(db, 0, nullptr, nullptr);
+        CurrentProgress().Finish();
         hr = rc == SQLITE_DONE ? S_OK : HResultFromSqlite(rc);
     }
     sqlite3_finalize(stmt);

@@ -346,6 +346,11 @@ void CMainWnd::CreateToolBar() {
     toolBar_->hide();
 }
 
+void CMainWnd::ApplyOkButtonMode() {
+    okButton_->setVisible(app_.settings.OkBtnVwMode == 2);
+    LayOut();
+}
+
 void CMainWnd::Start(int initView, int dayMultiMode) {
     app_.settings.DayVwMltDayMode = dayMultiMode;
     okButton_->setVisible(app_.settings.OkBtnVwMode == 2);

@@ -69,6 +69,8 @@ public:
 
     // Builds and runs the about box modally.
     void ShowAboutBox();
+    // Shows the title-bar OK button when OkBtnVwMode is 2 (after the options) and lays out.
+    void ApplyOkButtonMode();
 
     // The week, month and list views (each in its own files).
     CWeekView& weekView() const { return *weekView_; }
