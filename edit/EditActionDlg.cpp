@@ -118,7 +118,12 @@ CEditActionDlg::CEditActionDlg(CMainApp& app, UserDataTable* table, QWidget* par
     resize(ScaleByDpi(240), ScaleByDpi(320));
 }
 
-CEditActionDlg::~CEditActionDlg() = default;
+CEditActionDlg::~CEditActionDlg() {
+    // A request still waiting would post its completion to this window once it is
+    // gone: stop the source (its worker is joined, so nothing is posted after this) and
+    // free it for the next request.
+    if (form_->acquiring()) ReleasePositionSource();
+}
 
 QLabel* CEditActionDlg::AddValue(int id) {
     auto* label = new TapLabel(this, [this, id] { OnCommand(id); });

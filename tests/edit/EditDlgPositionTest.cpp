@@ -118,4 +118,26 @@ TEST_F(EditDlgPosition, WithoutADaemonTheFieldsComeBackAtOnce) {
     EXPECT_EQ(messages.last().flags, MB_OK | MB_ICONINFORMATION);
 }
 
+TEST_F(EditDlgPosition, ADialogClosedWhileWaitingIsNeverAddressed) {
+    StartDaemon("fix_after_void.nmea");
+    CEditActionDlg& d = Open(EditDlgMode::New);
+    d.OnCommand(EditCmd::Acquire);
+    ASSERT_TRUE(d.form().acquiring());
+    messages.Answer(IDNO);
+    d.OnCommand(EditCmd::Close);
+    dialog.reset(); // closed and gone before the fix arrives
+    EXPECT_FALSE(PositionRequestPending());
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < 600)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    EXPECT_EQ(messages.count(), 0u); // no question from a window that is gone
+    // The source is free again: the next dialog gets its fix.
+    CEditActionDlg& e = Open(EditDlgMode::New);
+    e.OnCommand(EditCmd::Acquire);
+    messages.Answer(IDYES);
+    ASSERT_TRUE(WaitForCompletion(e));
+    EXPECT_EQ(Text(EditCmd::Latitude).substr(0, 6), "35/40/");
+}
+
 } // namespace
