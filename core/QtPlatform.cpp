@@ -11,17 +11,24 @@ QString ToQString(std::u16string_view text) {
     return QString(reinterpret_cast<const QChar*>(text.data()), static_cast<qsizetype>(text.size()));
 }
 
-std::u16string FromQString(const QString& text) { return text.toStdU16String(); }
+std::u16string FromQString(const QString& text) {
+    return text.toStdU16String();
+}
 
 namespace {
 
 QMessageBox::Icon IconOf(unsigned flags) {
     switch (flags & MB_ICONMASK) {
-    case MB_ICONSTOP: return QMessageBox::Critical;
-    case MB_ICONQUESTION: return QMessageBox::Question;
-    case MB_ICONEXCLAMATION: return QMessageBox::Warning;
-    case MB_ICONINFORMATION: return QMessageBox::Information;
-    default: return QMessageBox::NoIcon;
+    case MB_ICONSTOP:
+        return QMessageBox::Critical;
+    case MB_ICONQUESTION:
+        return QMessageBox::Question;
+    case MB_ICONEXCLAMATION:
+        return QMessageBox::Warning;
+    case MB_ICONINFORMATION:
+        return QMessageBox::Information;
+    default:
+        return QMessageBox::NoIcon;
     }
 }
 
@@ -32,24 +39,37 @@ struct ButtonSet {
 
 ButtonSet ButtonsOf(unsigned flags) {
     switch (flags & MB_TYPEMASK) {
-    case MB_OKCANCEL: return {{IDOK, IDCANCEL, 0}, 2};
-    case MB_ABORTRETRYIGNORE: return {{IDABORT, IDRETRY, IDIGNORE}, 3};
-    case MB_YESNOCANCEL: return {{IDYES, IDNO, IDCANCEL}, 3};
-    case MB_YESNO: return {{IDYES, IDNO, 0}, 2};
-    case MB_RETRYCANCEL: return {{IDRETRY, IDCANCEL, 0}, 2};
-    default: return {{IDOK, 0, 0}, 1};
+    case MB_OKCANCEL:
+        return {{IDOK, IDCANCEL, 0}, 2};
+    case MB_ABORTRETRYIGNORE:
+        return {{IDABORT, IDRETRY, IDIGNORE}, 3};
+    case MB_YESNOCANCEL:
+        return {{IDYES, IDNO, IDCANCEL}, 3};
+    case MB_YESNO:
+        return {{IDYES, IDNO, 0}, 2};
+    case MB_RETRYCANCEL:
+        return {{IDRETRY, IDCANCEL, 0}, 2};
+    default:
+        return {{IDOK, 0, 0}, 1};
     }
 }
 
 QMessageBox::StandardButton StandardOf(int id) {
     switch (id) {
-    case IDOK: return QMessageBox::Ok;
-    case IDCANCEL: return QMessageBox::Cancel;
-    case IDABORT: return QMessageBox::Abort;
-    case IDRETRY: return QMessageBox::Retry;
-    case IDIGNORE: return QMessageBox::Ignore;
-    case IDYES: return QMessageBox::Yes;
-    default: return QMessageBox::No;
+    case IDOK:
+        return QMessageBox::Ok;
+    case IDCANCEL:
+        return QMessageBox::Cancel;
+    case IDABORT:
+        return QMessageBox::Abort;
+    case IDRETRY:
+        return QMessageBox::Retry;
+    case IDIGNORE:
+        return QMessageBox::Ignore;
+    case IDYES:
+        return QMessageBox::Yes;
+    default:
+        return QMessageBox::No;
     }
 }
 
@@ -60,7 +80,8 @@ int QtMessagePresenter::Show(WindowHandle owner, std::u16string_view text, std::
     QMessageBox box(IconOf(flags), ToQString(caption), ToQString(text), QMessageBox::NoButton,
                     static_cast<QWidget*>(owner));
     ButtonSet set = ButtonsOf(flags);
-    for (int i = 0; i < set.count; ++i) box.addButton(StandardOf(set.ids[i]));
+    for (int i = 0; i < set.count; ++i)
+        box.addButton(StandardOf(set.ids[i]));
     int def = static_cast<int>((flags & MB_DEFMASK) >> 8);
     if (def >= set.count) def = 0;
     box.setDefaultButton(StandardOf(set.ids[def]));
@@ -72,11 +93,17 @@ int QtMessagePresenter::Show(WindowHandle owner, std::u16string_view text, std::
     return set.ids[set.count - 1];
 }
 
-void QtWaitCursor::Begin() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+void QtWaitCursor::Begin() {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+}
 
-void QtWaitCursor::End() { QApplication::restoreOverrideCursor(); }
+void QtWaitCursor::End() {
+    QApplication::restoreOverrideCursor();
+}
 
-QtProgress::~QtProgress() { delete dialog_; }
+QtProgress::~QtProgress() {
+    delete dialog_;
+}
 
 void QtProgress::Start(std::u16string_view title, std::int64_t total) {
     title_ = ToQString(title);
@@ -102,10 +129,18 @@ void QtProgress::Finish() {
 }
 
 void QtCommandPoster::PostCommand(WindowHandle target, int command) {
-    // A WindowHandle always holds a QWidget*.
-    auto* object = static_cast<QWidget*>(target);
-    if (!object) return;
-    QMetaObject::invokeMethod(object, "OnCommand", Qt::QueuedConnection, Q_ARG(int, command));
+    if (!target || !qApp) return;
+    // The target is not touched on the posting thread: a window closed while its
+    // request was pending may be gone. The UI thread checks that it still exists.
+    QMetaObject::invokeMethod(
+        qApp, [target, command] { DeliverCommand(target, command); }, Qt::QueuedConnection);
+}
+
+bool QtCommandPoster::DeliverCommand(WindowHandle target, int command) {
+    // A WindowHandle always holds a QWidget*; only a widget that still exists is called.
+    auto* widget = static_cast<QWidget*>(target);
+    if (!QApplication::allWidgets().contains(widget)) return false;
+    return QMetaObject::invokeMethod(widget, "OnCommand", Qt::DirectConnection, Q_ARG(int, command));
 }
 
 void InstallQtPlatform() {
