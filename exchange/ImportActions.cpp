@@ -8,6 +8,7 @@
 #include "core/Trace.h"
 #include "core/Utf.h"
 #include "exchange/ImportIdentifiers.h"
+#include "exchange/ImportReading.h"
 #include "exchange/PendingRows.h"
 #include "store/ActionIndex.h"
 #include "store/BulkInsert.h"
@@ -44,37 +45,6 @@ FilePtr OpenForReading(const ExchangeTarget& target, std::u16string_view name, I
     return file;
 }
 
-// Reads every data line up to the end or the first empty line into rows. Done, or
-// LineRefused (told), ReadFailed, OutOfMemory.
-int ReadAllLines(const ExchangeTarget& target, std::FILE* file, ExchangeLayout layout, PendingRows& rows) {
-    std::u16string line;
-    size_t bytes = 0;
-    int read = 0;
-    if (layout == ExchangeLayout::Ver3) { // the header line names the columns; it is not data
-        read = ReadTextLine(file, line, bytes);
-        if (read == -1) return ImportResult::Done;
-        if (read != 0) return ImportResult::ReadFailed;
-    }
-    ProgressSink& progress = CurrentProgress();
-    ActionRecord record;
-    for (long long number = 1; read == 0; ++number) {
-        read = ReadTextLine(file, line, bytes);
-        if (read != 0 && read != -1) {
-            Trace("ImportActions ReadTextLine Err (ln=%lld, code=%d)", number, read);
-            return ImportResult::ReadFailed;
-        }
-        if (bytes == 0) break; // the first empty line ends the file
-        LineCheck check = ParseExchangeLine(layout, line, record);
-        if (!check) {
-            ShowMessage(target.owner, LineFaultMessage(number, check), kStopCaption, MB_OK | MB_ICONSTOP);
-            return ImportResult::LineRefused;
-        }
-        rows.Append(record);
-        if (number % kProgressRows == 0) progress.Step(number);
-    }
-    return ImportResult::Done;
-}
-
 // The batched transaction the rows are written in.
 class WriteBatch {
 public:
@@ -106,13 +76,14 @@ void TellWriteFailure(const ExchangeTarget& target, ImportMode mode, HRESULT hr)
 
 // What the rows of one import are written with.
 struct RowWriter {
-    explicit RowWriter(const ExchangeTarget& target)
-        : target(target), taken(target.table), ids(taken), insert(target.table) {}
+    RowWriter(const ExchangeTarget& target, size_t rows)
+        : target(target), taken(target.table, rows), ids(taken), insert(target.table) {}
     const ExchangeTarget& target;
     TakenIdentifiers taken;
     ImportIdentifiers ids;
     ActionBulkInsert insert;
-    ActionTexts texts;
+    ActionUtf8 texts;
+    std::string newId; // add mode: the identifier given to the row
 };
 
 HRESULT InsertRow(RowWriter& writer) {
@@ -129,7 +100,8 @@ int AddRow(RowWriter& writer) {
                     MB_OKCANCEL | MB_ICONSTOP);
         return ImportResult::NoUniqueKey;
     }
-    writer.texts.text[ActionField::ActId] = *id;
+    writer.newId = ToUtf8(*id);
+    writer.texts.text[ActionField::ActId] = writer.newId;
     writer.texts.present[ActionField::ActId] = true;
     HRESULT hr = InsertRow(writer);
     if (FAILED(hr)) {
@@ -143,8 +115,7 @@ int AddRow(RowWriter& writer) {
 // inserted under that identifier when there is none. The identifier is a bound
 // parameter, so whatever characters it holds it is only data.
 int ReplaceRow(RowWriter& writer, const PendingRows& rows, size_t at) {
-    std::u16string id(writer.texts.text[ActionField::ActId]);
-    int taken = writer.taken.Taken(id);
+    int taken = writer.taken.Taken(writer.texts.text[ActionField::ActId]);
     HRESULT hr = E_FAIL;
     if (taken == 0) {
         hr = InsertRow(writer);
@@ -169,7 +140,35 @@ int WriteRow(RowWriter& writer, const PendingRows& rows, size_t at, ImportMode m
     }
 }
 
-int WriteAllRows(const ExchangeTarget& target, const PendingRows& rows, ImportMode mode, size_t batchRows) {
+// The engine's page cache while an import writes: the identifier and start indexes
+// take inserts all over, and once their pages no longer fit the default 2 MB cache
+// every insert re-reads and rewrites index pages. Given back when the import ends.
+class ImportCacheSize {
+public:
+    ImportCacheSize(sqlite3* db, long long kibibytes) : db_(db) {
+        sqlite3_stmt* stmt = nullptr;
+        if (sqlite3_prepare_v2(db, "PRAGMA cache_size", -1, &stmt, nullptr) == SQLITE_OK &&
+            sqlite3_step(stmt) == SQLITE_ROW)
+            previous_ = sqlite3_column_int64(stmt, 0);
+        sqlite3_finalize(stmt);
+        Set(-kibibytes);
+    }
+    ~ImportCacheSize() { Set(previous_); }
+    ImportCacheSize(const ImportCacheSize&) = delete;
+    ImportCacheSize& operator=(const ImportCacheSize&) = delete;
+
+private:
+    void Set(long long value) {
+        std::string pragma = "PRAGMA cache_size = " + std::to_string(value);
+        sqlite3_exec(db_, pragma.c_str(), nullptr, nullptr, nullptr);
+    }
+    sqlite3* db_;
+    long long previous_ = -2000;
+};
+
+int WriteAllRows(const ExchangeTarget& target, const PendingRows& rows, ImportMode mode, const ImportTuning& tuning) {
+    size_t batchRows = tuning.batchRows > 0 ? tuning.batchRows : 1;
+    ImportCacheSize cache(target.table.db(), tuning.cacheKibibytes);
     WriteBatch batch(target.table.db());
     HRESULT hr = batch.Begin();
     if (FAILED(hr)) {
@@ -178,7 +177,7 @@ int WriteAllRows(const ExchangeTarget& target, const PendingRows& rows, ImportMo
     }
     ProgressSink& progress = CurrentProgress();
     progress.Start(u"書込み中", static_cast<std::int64_t>(rows.size()));
-    RowWriter writer(target);
+    RowWriter writer(target, rows.size());
     int result = ImportResult::Done;
     for (size_t i = 0; i < rows.size() && result == ImportResult::Done; ++i) {
         if (i % kProgressRows == 0) progress.Step(static_cast<std::int64_t>(i));
@@ -197,20 +196,18 @@ int WriteAllRows(const ExchangeTarget& target, const PendingRows& rows, ImportMo
     return result;
 }
 
-int ReadAndWrite(const ExchangeTarget& target, std::FILE* file, ExchangeLayout layout, ImportMode mode,
-                 const ImportTuning& tuning) {
+int ReadAndWrite(const ExchangeTarget& target, std::FILE* file, std::u16string_view fileName, ExchangeLayout layout,
+                 ImportMode mode, const ImportTuning& tuning) {
     PendingRows rows;
     ProgressSink& progress = CurrentProgress();
     progress.Start(u"読込み・チェック中", -1);
-    int result;
-    try {
-        result = ReadAllLines(target, file, layout, rows);
-    } catch (const std::bad_alloc&) {
-        result = ImportResult::OutOfMemory;
-    }
+    ReadOutcome read = ReadImportLines(file, NativePath(fileName), layout, rows);
     progress.Finish();
+    int result = read.result;
+    if (result == ImportResult::LineRefused)
+        ShowMessage(target.owner, LineFaultMessage(read.failedLine, read.check), kStopCaption, MB_OK | MB_ICONSTOP);
     if (result != ImportResult::Done || rows.empty()) return result;
-    result = WriteAllRows(target, rows, mode, tuning.batchRows > 0 ? tuning.batchRows : 1);
+    result = WriteAllRows(target, rows, mode, tuning);
     // The views must show exactly what the data file now holds, also after a failure;
     // an index that could not be read whole is no completed import.
     if (FAILED(RebuildActionIndexOrTell(target.table, target.index, target.searchCondition, target.owner)) &&
@@ -226,7 +223,7 @@ int ImportActions(const ExchangeTarget& target, std::u16string_view fileName, Ex
     if (!LayoutHasIdentifiers(layout)) mode = ImportMode::Add;
     FilePtr file = OpenForReading(target, fileName, mode);
     if (!file) return ImportResult::OpenFailed;
-    return ReadAndWrite(target, file.get(), layout, mode, tuning);
+    return ReadAndWrite(target, file.get(), fileName, layout, mode, tuning);
 }
 
 int RunImportActions(const ExchangeTarget& target, std::u16string_view fileName, ExchangeLayout layout,

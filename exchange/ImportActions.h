@@ -5,6 +5,7 @@
 #include "exchange/ExchangeFormat.h"
 #include "exchange/ExchangeTarget.h"
 
+#include <cstdint>
 #include <string_view>
 
 enum class ImportMode : int { Add = 1, Replace = 2 };
@@ -27,8 +28,11 @@ enum : int {
 
 struct ImportTuning {
     // Rows written per transaction; every batch is committed as it fills, and what a
-    // failing batch wrote before the failure is committed too.
-    size_t batchRows = 5000;
+    // failing batch wrote before the failure is committed too. By default the whole
+    // import is one transaction: a kill leaves the data file as it was before it.
+    size_t batchRows = SIZE_MAX;
+    // The engine's page cache while the rows are written, in KiB.
+    long long cacheKibibytes = 64 * 1024;
 };
 
 // Ver.1 is always added (it carries no identifiers). The action index is rebuilt

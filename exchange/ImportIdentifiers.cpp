@@ -39,31 +39,73 @@ std::u16string FollowingActionId(const std::u16string& id) {
     return FormatActionId(y, mo, d, h, mi, s, 0);
 }
 
-int ActionIdTaken(UserDataTable& table, const std::u16string& id) {
+int ActionIdTaken(UserDataTable& table, std::string_view id) {
     HRESULT hr;
     sqlite3_stmt* stmt = table.Cached(kExists, hr);
-    if (!stmt || FAILED(BindText(stmt, 1, id))) return -1;
+    if (!stmt || sqlite3_bind_text(stmt, 1, id.data(), static_cast<int>(id.size()), SQLITE_STATIC) != SQLITE_OK)
+        return -1;
     int rc = sqlite3_step(stmt);
     sqlite3_reset(stmt);
+    sqlite3_clear_bindings(stmt);
     if (rc == SQLITE_ROW) return 1;
     return rc == SQLITE_DONE ? 0 : -1;
 }
 
-TakenIdentifiers::TakenIdentifiers(UserDataTable& table) : table_(table) {
+TakenIdentifiers::TakenIdentifiers(UserDataTable& table, size_t expected) : table_(table) {
     HRESULT hr;
     sqlite3_stmt* stmt = table.Cached(kAny, hr);
     if (!stmt) return;
     startedEmpty_ = sqlite3_step(stmt) == SQLITE_DONE;
     sqlite3_reset(stmt);
+    if (!startedEmpty_) return;
+    size_t words = 8; // one block
+    while (words * 64 < std::min<size_t>(expected, size_t{1} << 28) * 16)
+        words *= 2;
+    filter_.assign(words, 0);
 }
 
-int TakenIdentifiers::Taken(const std::u16string& id) {
-    if (startedEmpty_ && !written_.contains(std::hash<std::u16string>{}(id))) return 0;
+namespace {
+
+// The block (of eight words) and the three bits of an identifier in the filter.
+struct FilterBits {
+    size_t block;
+    unsigned bits[3];
+};
+
+FilterBits BitsOf(std::string_view id, size_t words) {
+    std::uint64_t hash = std::hash<std::string_view>{}(id);
+    size_t blocks = words / 8;
+    return {static_cast<size_t>(hash >> 27) % blocks,
+            {static_cast<unsigned>(hash & 511), static_cast<unsigned>((hash >> 9) & 511),
+             static_cast<unsigned>((hash >> 18) & 511)}};
+}
+
+} // namespace
+
+bool TakenIdentifiers::MayBeWritten(std::string_view id) const {
+    FilterBits f = BitsOf(id, filter_.size());
+    const std::uint64_t* block = filter_.data() + f.block * 8;
+    for (unsigned bit : f.bits)
+        if (!(block[bit / 64] >> (bit % 64) & 1)) return false;
+    return true;
+}
+
+void TakenIdentifiers::Remember(std::string_view id) {
+    FilterBits f = BitsOf(id, filter_.size());
+    std::uint64_t* block = filter_.data() + f.block * 8;
+    for (unsigned bit : f.bits)
+        block[bit / 64] |= std::uint64_t{1} << (bit % 64);
+}
+
+int TakenIdentifiers::Taken(std::string_view id) {
+    if (startedEmpty_ && (id > largest_ || !MayBeWritten(id))) return 0;
     return ActionIdTaken(table_, id);
 }
 
-void TakenIdentifiers::Written(std::u16string_view id) {
-    if (startedEmpty_) written_.insert(std::hash<std::u16string_view>{}(id));
+void TakenIdentifiers::Written(std::string_view id) {
+    if (!startedEmpty_) return;
+    if (id > largest_) largest_.assign(id);
+    Remember(id);
 }
 
 std::optional<std::u16string> ImportIdentifiers::Next() {
@@ -73,7 +115,7 @@ std::optional<std::u16string> ImportIdentifiers::Next() {
     // A draw later than everything given so far may be free; earlier ones are not
     // tried, the walk has passed them.
     if (last_.empty() || *drawn > last_) {
-        int taken = taken_.Taken(*drawn);
+        int taken = taken_.Taken(ToUtf8(*drawn));
         if (taken < 0) return std::nullopt;
         if (taken == 0) return last_ = *drawn;
         id = *drawn;
@@ -81,7 +123,7 @@ std::optional<std::u16string> ImportIdentifiers::Next() {
     for (long long step = 0; step < kMaxWalk; ++step) {
         id = FollowingActionId(id);
         if (id.empty()) return std::nullopt;
-        int taken = taken_.Taken(id);
+        int taken = taken_.Taken(ToUtf8(id));
         if (taken < 0) return std::nullopt;
         if (taken == 0) return last_ = id;
     }

@@ -8,6 +8,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -18,12 +19,21 @@ const char kInsert[] =
     "f_fltLongitude, f_nvcSubject, f_nvcPlace, f_nvcCategory1, f_nvcCategory2, f_nvcMemo, f_nvcExtItems) "
     "values (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12)";
 
-// The text cut to width UTF-16 code units, never splitting a surrogate pair.
-std::u16string_view CutView(std::u16string_view text, size_t width) {
+// The UTF-8 text cut to width UTF-16 code units, never splitting a character (a
+// character beyond U+FFFF is two units). A text of no more bytes than width units
+// needs no cut, as no character takes fewer bytes than units.
+std::string_view CutUtf8(std::string_view text, size_t width) {
     if (text.size() <= width) return text;
-    size_t cut = width;
-    if (cut > 0 && text[cut - 1] >= 0xD800 && text[cut - 1] <= 0xDBFF) --cut;
-    return text.substr(0, cut);
+    size_t units = 0, at = 0;
+    while (at < text.size()) {
+        auto lead = static_cast<unsigned char>(text[at]);
+        size_t bytes = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+        size_t need = bytes == 4 ? 2 : 1;
+        if (units + need > width) break;
+        units += need;
+        at = std::min(text.size(), at + bytes);
+    }
+    return text.substr(0, at);
 }
 
 long long SecondOfDay(const LocalDateTime& t) {
@@ -71,7 +81,12 @@ HRESULT ActionBulkInsert::Prepare() {
         sqlite3_prepare_v3(table_.db(), kInsert, -1, SQLITE_PREPARE_PERSISTENT, &insert_, nullptr));
 }
 
+// The local time is read at most once a millisecond (its conversion takes a lock of
+// the C library), so a stamp is never more than a millisecond old.
 const std::string& ActionBulkInsert::StampNow() {
+    std::uint64_t tick = TickCountMs();
+    if (tick == stampTick_ && !stamp_.empty()) return stamp_;
+    stampTick_ = tick;
     LocalDateTime now = LocalNow();
     long long second = SecondOfDay(now);
     if (second != stampSecond_) {
@@ -84,7 +99,7 @@ const std::string& ActionBulkInsert::StampNow() {
     return stamp_;
 }
 
-HRESULT ActionBulkInsert::Insert(const ActionTexts& action) {
+HRESULT ActionBulkInsert::Insert(const ActionUtf8& action) {
     if (!action.present[ActionField::ActId]) return E_INVALIDARG;
     HRESULT hr = Prepare();
     if (FAILED(hr)) return hr;
@@ -98,20 +113,21 @@ HRESULT ActionBulkInsert::Insert(const ActionTexts& action) {
         } else if (!action.present[at]) {
             rc = sqlite3_bind_null(insert_, index);
         } else if (f == ActionField::Latitude || f == ActionField::Longitude) {
-            bound_[at].clear();
-            AppendUtf8(action.text[at], bound_[at]);
-            rc = sqlite3_bind_double(insert_, index, ReadDecimalNumber(bound_[at]));
+            number_.assign(action.text[at]);
+            rc = sqlite3_bind_double(insert_, index, ReadDecimalNumber(number_));
         } else {
-            bound_[at].clear();
-            AppendUtf8(CutView(action.text[at], static_cast<size_t>(kUserDataWidths[f])), bound_[at]);
-            rc = sqlite3_bind_text(insert_, index, bound_[at].data(), static_cast<int>(bound_[at].size()),
-                                   SQLITE_STATIC);
+            std::string_view text = CutUtf8(action.text[at], static_cast<size_t>(kUserDataWidths[f]));
+            rc = sqlite3_bind_text(insert_, index, text.data(), static_cast<int>(text.size()), SQLITE_STATIC);
         }
         if (rc != SQLITE_OK) return HResultFromSqlite(rc);
     }
     int rc = sqlite3_step(insert_);
     sqlite3_reset(insert_);
     if (rc != SQLITE_DONE) return HResultFromSqlite(rc);
-    table_.NoteActionLength(action.text[ActionField::StaDateTime], action.text[ActionField::EndDateTime]);
+    if (table_.KnowsLongestAction()) {
+        start_ = FromUtf8(action.text[ActionField::StaDateTime]);
+        end_ = FromUtf8(action.text[ActionField::EndDateTime]);
+        table_.NoteActionLength(start_, end_);
+    }
     return S_OK;
 }

@@ -40,6 +40,8 @@ public:
     HRESULT RecomputeLongestAction();
     // Raises the longest action by one written outside InsertAction/UpdateAction.
     void NoteActionLength(std::u16string_view start, std::u16string_view end);
+    // Whether the longest action is counted yet (NoteActionLength does nothing before).
+    bool KnowsLongestAction() const { return longestKnown_; }
 
 private:
     void RaiseLongest(const ActionRecord& record);
