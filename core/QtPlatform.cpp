@@ -153,10 +153,18 @@ void QtProgress::Finish() {
 }
 
 void QtCommandPoster::PostCommand(WindowHandle target, int command) {
-    // A WindowHandle always holds a QWidget*.
-    auto* object = static_cast<QWidget*>(target);
-    if (!object) return;
-    QMetaObject::invokeMethod(object, "OnCommand", Qt::QueuedConnection, Q_ARG(int, command));
+    if (!target || !qApp) return;
+    // The target is not touched on the posting thread: a window closed while its
+    // request was pending may be gone. The UI thread checks that it still exists.
+    QMetaObject::invokeMethod(
+        qApp, [target, command] { DeliverCommand(target, command); }, Qt::QueuedConnection);
+}
+
+bool QtCommandPoster::DeliverCommand(WindowHandle target, int command) {
+    // A WindowHandle always holds a QWidget*; only a widget that still exists is called.
+    auto* widget = static_cast<QWidget*>(target);
+    if (!QApplication::allWidgets().contains(widget)) return false;
+    return QMetaObject::invokeMethod(widget, "OnCommand", Qt::DirectConnection, Q_ARG(int, command));
 }
 
 void InstallQtPlatform() {

@@ -43,15 +43,21 @@ private:
     QPointer<QProgressDialog> dialog_;
 };
 
-// Delivers a posted command by calling OnCommand(int) on the target QObject (which
-// must declare it as a slot or Q_INVOKABLE) through a queued connection.
+// Delivers a posted command by calling OnCommand(int) on the target widget (which
+// must declare it as a slot or Q_INVOKABLE) on the UI thread, from any thread. The
+// target is looked at only there, and only while it still exists: a window closed
+// before the command arrives is not addressed.
 class QtCommandPoster : public CommandPoster {
 public:
     void PostCommand(WindowHandle target, int command) override;
+    // The UI thread's half: false when the target is gone or has no OnCommand.
+    static bool DeliverCommand(WindowHandle target, int command);
 };
 
 // Installs the four Qt implementations (once, after the QApplication exists).
 void InstallQtPlatform();
 
 // The WindowHandle of a widget, for ShowMessage and PostCommand.
-inline WindowHandle HandleOf(QWidget* widget) { return static_cast<void*>(widget); }
+inline WindowHandle HandleOf(QWidget* widget) {
+    return static_cast<void*>(widget);
+}

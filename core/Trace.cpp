@@ -1,6 +1,4 @@
-// The trace buffer. The UI thread and the GPS worker both may trace; a trace is
-// diagnostics only, so a torn read is acceptable, but the text object itself is
-// guarded so that it never breaks.
+// The trace buffer: the program-wide one of the UI thread, and one per other thread.
 #include "core/Trace.h"
 
 #include "core/CLocale.h"
@@ -8,18 +6,26 @@
 
 #include <cstdarg>
 #include <cstdio>
-#include <mutex>
+#include <unistd.h>
 #include <vector>
 
 namespace {
 
-std::mutex g_lock;
+// The program-wide buffer belongs to the thread that started the program (the UI
+// thread); every other thread (the GPS worker) traces into a buffer of its own, so a
+// view showing the shared buffer never meets a write from another thread.
+// The main thread is the one whose thread id is the process id.
 std::u16string g_buffer;
+thread_local std::u16string t_workerBuffer;
+thread_local const bool t_isMainThread = gettid() == getpid();
+
+std::u16string& BufferOfThisThread() {
+    return t_isMainThread ? g_buffer : t_workerBuffer;
+}
 
 void Store(std::u16string text) {
     if (text.size() > kTraceCapacity) text.resize(kTraceCapacity);
-    std::lock_guard<std::mutex> guard(g_lock);
-    g_buffer = std::move(text);
+    BufferOfThisThread() = std::move(text);
 }
 
 } // namespace
@@ -52,7 +58,7 @@ void TraceText(std::u16string_view text) {
 }
 
 const std::u16string& TraceBuffer() {
-    return g_buffer;
+    return BufferOfThisThread();
 }
 
 void ClearTrace() {

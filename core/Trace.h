@@ -1,6 +1,9 @@
 // The program-wide trace buffer: one diagnostic text of at most 1000 UTF-16
 // characters. Each trace overwrites it. Parsers and the evaluator write their
 // entry and failure steps; a view whose database read fails shows the buffer.
+// The buffer is the UI thread's (the thread that started the program); traces of any
+// other thread (the GPS worker) go to that thread's own buffer, which TraceBuffer()
+// answers there.
 #pragma once
 
 #include <string>

@@ -7,6 +7,7 @@
 #include "core/Clock.h"
 #include "core/Cp932.h"
 #include "core/Paths.h"
+#include "core/QtPlatform.h"
 #include "core/ScaleByDpi.h"
 #include "core/Utf.h"
 #include "store/DataFileTables.h"
@@ -21,6 +22,9 @@
 
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <thread>
+#include <vector>
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -131,6 +135,33 @@ TEST_F(Startup, UnreadableSettingsFileEndsStartUpBeforeAnyWindow) {
     EXPECT_EQ(messages.last().caption, u"起動時エラー");
 }
 
+class CommandTarget : public QWidget {
+    Q_OBJECT
+public:
+    Q_INVOKABLE void OnCommand(int command) { received.push_back(command); }
+    std::vector<int> received;
+};
+
+// A command posted from a worker reaches a window that still exists, on the UI
+// thread; a window closed and freed before it arrives is never addressed.
+TEST(CommandPosting, OnlyWindowsThatStillExistReceiveTheirCommand) {
+    QtCommandPoster poster;
+    auto kept = std::make_unique<CommandTarget>();
+    auto closed = std::make_unique<CommandTarget>();
+    WindowHandle closedHandle = closed.get();
+    std::thread worker([&] {
+        poster.PostCommand(kept.get(), 33103);
+        poster.PostCommand(closedHandle, 33103);
+    });
+    worker.join();
+    closed.reset(); // the dialog goes while its completion is on its way
+    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(kept->received, std::vector<int>{33103});
+    EXPECT_FALSE(QtCommandPoster::DeliverCommand(closedHandle, 33103));
+    EXPECT_TRUE(QtCommandPoster::DeliverCommand(kept.get(), 7));
+}
+
 TEST(SingleInstance, ASecondInstanceRaisesTheFirst) {
     QString name = QStringLiteral("TIDELOG-test-%1").arg(QCoreApplication::applicationPid());
     CSingleInstance first(name);
@@ -186,3 +217,5 @@ TEST(SingleInstance, TheProgramStartsOnce) {
 }
 
 } // namespace
+
+#include "StartupTest.moc"

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 namespace {
 
 TEST(Random, FollowsTheRuntimeRecurrence) {
@@ -47,6 +49,24 @@ TEST(Trace, FormatsAndCutsAtTheCapacity) {
     EXPECT_EQ(TraceBuffer().size(), kTraceCapacity);
     ClearTrace();
     EXPECT_TRUE(TraceBuffer().empty());
+}
+
+// A worker thread (the GPS source) traces into a buffer of its own: the UI thread's
+// buffer, which a view may be showing, never changes under it (the thread sanitizer
+// run, scripts/test --tsan, checks that nothing is shared).
+TEST(Trace, WorkerThreadsTraceIntoTheirOwnBuffer) {
+    Trace("ui %d", 1);
+    std::u16string seenByWorker;
+    std::thread worker([&] {
+        for (int i = 0; i < 2000; ++i)
+            Trace("w=%p m=%u la=%f lo=%f", nullptr, 33103u, 35.5 + i, 139.75);
+        seenByWorker = TraceBuffer();
+    });
+    for (int i = 0; i < 2000; ++i)
+        EXPECT_EQ(TraceBuffer(), u"ui 1");
+    worker.join();
+    EXPECT_EQ(seenByWorker, u"w=(nil) m=33103 la=2034.500000 lo=139.750000");
+    EXPECT_EQ(TraceBuffer(), u"ui 1");
 }
 
 TEST(MessageBox, ScriptedAnswersAndDefaults) {

@@ -56,6 +56,9 @@ WindowHandle Window(int n) {
 class PositionSourceTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        // The fixed clock is local time; the logs' fixes are UTC. Outside ctest too.
+        setenv("TZ", "Asia/Tokyo", 1);
+        tzset();
         SetCommandPoster(&poster_);
         // The logs carry fixes at 03:00:03 and 03:00:04 UTC on 2026-12-08 (12:00 in Tokyo).
         SetFixedClock(2026, 12, 8, 12, 0, 4);
