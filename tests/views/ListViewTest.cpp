@@ -90,8 +90,9 @@ TEST_F(ListView, PagesNewestFirst) {
     // The refill after the dialog keeps the opened row selected.
     EXPECT_EQ(w.listControl()->currentItem(), w.listControl()->topLevelItem(1));
     w.listControl()->setCurrentItem(w.listControl()->topLevelItem(5));
+    // "変更..." on the "<新規作成>" row opens the dialog for a new action.
     w.OnCommand(Cmd::EditChange);
-    EXPECT_EQ(messages.last().text, u"有効なアクションが選択されていません。");
+    EXPECT_EQ(opened.back().first, EditDlgMode::New);
     // "・" goes to the page that holds today (2010/11/17: after the newest, page 0).
     w.OnCommand(Cmd::Today);
     EXPECT_EQ(Label(), "1/3 - 45");
