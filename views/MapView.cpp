@@ -172,9 +172,10 @@ void CMapView::Paint(QPainter& painter) {
 
     const int dpiY = ProgramDpi();
     const QColor green(96, 192, 96);
-    DrawLabel(painter, w - 50, t + h - (dpiY + 4) * 12 / 96, Q(ScaleBarLabel(bar.metres)), green);
+    // The label offsets are 96-dpi lengths like the rest of the layout.
+    DrawLabel(painter, w - ScaleByDpi(50), t + h - (dpiY + 4) * 12 / 96, Q(ScaleBarLabel(bar.metres)), green);
     double latitude = plot_.lat0 - static_cast<double>(h / 2 - plot_.oy) / plot_.scale;
     double longitude = plot_.lon0 + static_cast<double>(w / 2 - plot_.ox) / plot_.scale;
-    DrawLabel(painter, 0, t + h / 2 - 5, Q(CentreDegreesText(latitude)), green);
-    DrawLabel(painter, w / 2 - 30, t + h - 12, Q(CentreDegreesText(longitude)), green);
+    DrawLabel(painter, 0, t + h / 2 - ScaleByDpi(5), Q(CentreDegreesText(latitude)), green);
+    DrawLabel(painter, w / 2 - ScaleByDpi(30), t + h - ScaleByDpi(12), Q(CentreDegreesText(longitude)), green);
 }

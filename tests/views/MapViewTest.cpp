@@ -5,6 +5,7 @@
 #include "core/Utf.h"
 #include "edit/WebMap.h"
 #include "store/DataFileTables.h"
+#include "tests/support/Screens.h"
 #include "tests/views/ViewsTestSupport.h"
 #include "views/CommandIds.h"
 #include "views/MainWnd.h"
@@ -330,6 +331,24 @@ TEST_F(MapView, WebMapOfTheEditMenuAndOfMenu131) {
     items[0]->trigger();
     EXPECT_EQ(urls.back(), "https://maps.google.com/m/local?hl=ja&ie=UTF8&ll=34.500000,139.500000&z=14");
     map.menu()->hide();
+}
+
+} // namespace
+
+namespace {
+
+// Pictures of a day with several positioned actions, portrait and landscape.
+TEST_F(MapView, Screenshots) {
+    InsertDay();
+    Insert({{"2010/11/14 14:00:00", "2010/11/14 15:00:00", "公園", "散歩", ""},
+            {"2010/11/14 16:00:00", "2010/11/14 17:00:00", "図書館", "読書", ""}});
+    Position("公園", "35.05", "139.3");
+    Position("図書館", "35.3", "139.1");
+    CMainWnd& w = Window(5);
+    EXPECT_FALSE(SaveScreenshot(&w, QStringLiteral("map_portrait")).isEmpty());
+    w.resize(480, 360);
+    w.RefillView();
+    EXPECT_FALSE(SaveScreenshot(&w, QStringLiteral("map_landscape")).isEmpty());
 }
 
 } // namespace
