@@ -8,7 +8,9 @@
 #include "store/ActionIndex.h"
 #include "store/UserDataTable.h"
 
+#include <algorithm>
 #include <charconv>
+#include <climits>
 #include <cmath>
 
 namespace {
@@ -112,6 +114,13 @@ int DragThreshold(int dpi) {
     return (dpi + 12) * 4 / 96;
 }
 
+// The origin moved away from (or towards) the centre by the zoom factor, kept within
+// the int range so that repeated zooming at the limits cannot overflow.
+static int ZoomedOrigin(int origin, int centre, double f) {
+    double v = origin + std::trunc((static_cast<double>(origin) - centre) * f);
+    return static_cast<int>(std::clamp(v, double(INT_MIN), double(INT_MAX)));
+}
+
 void ZoomStep(MapPlot& plot, int dy, int divisor, int width, int height) {
     if (divisor == 0) return;
     double f = static_cast<double>(dy) / divisor;
@@ -119,8 +128,8 @@ void ZoomStep(MapPlot& plot, int dy, int divisor, int width, int height) {
     if (scale < kMapMinScale) scale = kMapMinScale;
     if (scale > kMapMaxScale) scale = kMapMaxScale;
     plot.scale = static_cast<int>(scale);
-    plot.ox += static_cast<int>(std::trunc((plot.ox - width / 2) * f));
-    plot.oy += static_cast<int>(std::trunc((plot.oy - height / 2) * f));
+    plot.ox = ZoomedOrigin(plot.ox, width / 2, f);
+    plot.oy = ZoomedOrigin(plot.oy, height / 2, f);
 }
 
 void FoldPan(MapPlot& plot, int dx, int dy, int width, int height) {
