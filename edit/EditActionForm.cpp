@@ -604,8 +604,7 @@ int EditActionForm::BeginAcquire(WindowHandle window) {
     latitude = savedLatitude_;
     longitude = savedLongitude_;
     acquiring_ = false;
-    ShowMessage(owner_, u"位置情報を取得できません。GPS受信機の接続と位置情報サービスを確認してください。",
-                u"位置情報取得エラー", MB_OK | MB_ICONSTOP);
+    ShowPositionUnavailable(owner_);
     return rc;
 }
 

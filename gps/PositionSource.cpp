@@ -103,3 +103,8 @@ void SetPositionDaemon(const std::string& host, const std::string& port) {
     daemonHost = host;
     daemonPort = port;
 }
+
+void ShowPositionUnavailable(WindowHandle owner) {
+    ShowMessage(owner, u"位置情報を取得できません。GPS受信機の接続と位置情報サービスを確認してください。",
+                u"位置情報取得エラー", MB_OK | MB_ICONSTOP);
+}

@@ -34,6 +34,10 @@ inline constexpr int kPositionStartFailed = -105;
 // 0 when a request was started or one is already pending; a negative code when the
 // source could not be started (the pending flag is then clear again).
 int RequestPosition(WindowHandle window, unsigned command);
+
+// Tells the user that no position can be had (the position source did not start), for
+// every window that asks for one.
+void ShowPositionUnavailable(WindowHandle owner);
 // Stops the worker and closes the daemon connection; E_INVALIDARG when none is open.
 HRESULT StopPositionSource();
 // Frees the listener at program exit (after StopPositionSource).

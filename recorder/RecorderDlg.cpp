@@ -567,8 +567,7 @@ void CRecorderDlg::OnPositionAcquire() {
     lat->setText(savedLatitude_);
     lon->setText(savedLongitude_);
     acquiring_ = false;
-    ShowMessage(HandleOf(this), u"位置情報を取得できません。GPS受信機の接続と位置情報サービスを確認してください。",
-                u"位置情報取得エラー", MB_OK | MB_ICONSTOP);
+    ShowPositionUnavailable(HandleOf(this));
 }
 
 void CRecorderDlg::OnPositionFix() {
