@@ -13,6 +13,7 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdlib>
+#include <string>
 #include <thread>
 
 using namespace std::chrono_literals;
@@ -33,15 +34,42 @@ int FreeLoopbackPort() {
 
 namespace {
 
-bool PortAccepts(int port) {
-    int fd = socket(AF_INET, SOCK_STREAM, 0);
+int ConnectLoopback(int port) {
+    int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) return -1;
     sockaddr_in addr{};
     addr.sin_family = AF_INET;
     addr.sin_port = htons(static_cast<std::uint16_t>(port));
     addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bool ok = connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
+    if (connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
+        close(fd);
+        return -1;
+    }
+    timeval timeout{0, 500000};
+    setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+    return fd;
+}
+
+// True once gpsd lists the fake device. gpsd listens before gpsfake has added the
+// device, and a watch that comes before the add never sees that device's reports.
+bool DeviceListed(int port) {
+    int fd = ConnectLoopback(port);
+    if (fd < 0) return false;
+    const char ask[] = "?DEVICES;\n";
+    bool listed = false;
+    if (write(fd, ask, sizeof ask - 1) == static_cast<ssize_t>(sizeof ask - 1)) {
+        std::string got;
+        char buffer[1024];
+        while (got.find("\"class\":\"DEVICES\"") == std::string::npos || got.back() != '\n') {
+            ssize_t n = read(fd, buffer, sizeof buffer);
+            if (n <= 0) break;
+            got.append(buffer, static_cast<std::size_t>(n));
+        }
+        std::size_t at = got.find("\"class\":\"DEVICES\"");
+        listed = at != std::string::npos && got.find("\"path\"", at) != std::string::npos;
+    }
     close(fd);
-    return ok;
+    return listed;
 }
 
 } // namespace
@@ -62,13 +90,15 @@ std::string GpsFake::Start(const std::string& log, const char* cycle) {
         dup2(null, STDERR_FILENO);
         std::string env = std::string("/usr/sbin:/usr/bin:/sbin:/bin:") + (getenv("PATH") ? getenv("PATH") : "");
         setenv("PATH", env.c_str(), 1);
-        execlp("gpsfake", "gpsfake", "-q", "-P", port.c_str(), "-c", cycle, path.c_str(), nullptr);
+        // -n: gpsd reads the fake device from the moment it is added, not from the
+        // first watch, so every test sees the log from a running device.
+        execlp("gpsfake", "gpsfake", "-q", "-n", "-P", port.c_str(), "-c", cycle, path.c_str(), nullptr);
         _exit(127);
     }
     setpgid(pid_, pid_);
-    auto deadline = std::chrono::steady_clock::now() + 10s;
+    auto deadline = std::chrono::steady_clock::now() + 20s;
     while (std::chrono::steady_clock::now() < deadline) {
-        if (PortAccepts(port_)) return {};
+        if (DeviceListed(port_)) return {};
         int status = 0;
         if (waitpid(pid_, &status, WNOHANG) == pid_) {
             pid_ = -1;
@@ -77,7 +107,7 @@ std::string GpsFake::Start(const std::string& log, const char* cycle) {
         std::this_thread::sleep_for(20ms);
     }
     Kill();
-    return "gpsfake did not open its port within 10 s";
+    return "gpsd did not list the fake device within 20 s";
 }
 
 void GpsFake::Kill() {
