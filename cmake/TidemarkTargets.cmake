@@ -2,6 +2,39 @@
 
 set_property(GLOBAL PROPERTY TIDEMARK_LOGIC_TARGETS "")
 
+# tidemark_sources_and_headers(out_var base_dir source ...)
+# The absolute paths of the sources (relative ones taken from base_dir) and of the
+# header of the same name beside each, where there is one.
+function(tidemark_sources_and_headers out_var base_dir)
+    set(files "")
+    foreach(src IN LISTS ARGN)
+        get_filename_component(abs ${src} ABSOLUTE BASE_DIR ${base_dir})
+        list(APPEND files ${abs})
+        get_filename_component(folder ${abs} DIRECTORY)
+        get_filename_component(stem ${abs} NAME_WE)
+        if(EXISTS ${folder}/${stem}.h)
+            list(APPEND files ${folder}/${stem}.h)
+        endif()
+    endforeach()
+    list(REMOVE_DUPLICATES files)
+    set(${out_var} ${files} PARENT_SCOPE)
+endfunction()
+
+# tidemark_check_before(target kind comment script files [-DNAME=value ...])
+# Building the target first runs the check script over the files (passed as FILES,
+# joined by "|", with STAMP and the extra definitions); it runs again only when one
+# of them or the script changes.
+function(tidemark_check_before target kind comment script files)
+    set(stamp ${CMAKE_CURRENT_BINARY_DIR}/${target}.${kind}.stamp)
+    string(REPLACE ";" "|" joined "${files}")
+    add_custom_command(OUTPUT ${stamp}
+        COMMAND ${CMAKE_COMMAND} -DFILES=${joined} ${ARGN} -DSTAMP=${stamp} -P ${script}
+        DEPENDS ${files} ${script}
+        COMMENT "${comment}" VERBATIM)
+    add_custom_target(${target}_${kind} DEPENDS ${stamp})
+    add_dependencies(${target} ${target}_${kind})
+endfunction()
+
 # tidemark_logic_library(name SOURCES ... [LIBS ...])
 # A static library of plain C++. Building it first scans its files for Qt headers.
 function(tidemark_logic_library name)
@@ -12,25 +45,9 @@ function(tidemark_logic_library name)
         target_link_libraries(${name} PUBLIC ${ARG_LIBS})
     endif()
     set_target_properties(${name} PROPERTIES AUTOMOC OFF)
-    set(files "")
-    foreach(src IN LISTS ARG_SOURCES)
-        get_filename_component(abs ${src} ABSOLUTE)
-        list(APPEND files ${abs})
-        get_filename_component(dir ${abs} DIRECTORY)
-        get_filename_component(stem ${abs} NAME_WE)
-        if(EXISTS ${dir}/${stem}.h)
-            list(APPEND files ${dir}/${stem}.h)
-        endif()
-    endforeach()
-    list(REMOVE_DUPLICATES files)
-    set(stamp ${CMAKE_CURRENT_BINARY_DIR}/${name}.noqt.stamp)
-    string(REPLACE ";" "|" joined "${files}")
-    add_custom_command(OUTPUT ${stamp}
-        COMMAND ${CMAKE_COMMAND} -DFILES=${joined} -DSTAMP=${stamp} -P ${CMAKE_SOURCE_DIR}/cmake/CheckNoQt.cmake
-        DEPENDS ${files} ${CMAKE_SOURCE_DIR}/cmake/CheckNoQt.cmake
-        COMMENT "Checking that ${name} includes no Qt header" VERBATIM)
-    add_custom_target(${name}_noqt DEPENDS ${stamp})
-    add_dependencies(${name} ${name}_noqt)
+    tidemark_sources_and_headers(files ${CMAKE_CURRENT_SOURCE_DIR} ${ARG_SOURCES})
+    tidemark_check_before(${name} noqt "Checking that ${name} includes no Qt header"
+        ${CMAKE_SOURCE_DIR}/cmake/CheckNoQt.cmake "${files}")
     set_property(GLOBAL APPEND PROPERTY TIDEMARK_LOGIC_TARGETS ${name})
 endfunction()
 
@@ -62,26 +79,9 @@ function(tidemark_restrict_includes target)
     cmake_parse_arguments(ARG "" "ALLOWED" "" ${ARGN})
     get_target_property(sources ${target} SOURCES)
     get_target_property(dir ${target} SOURCE_DIR)
-    set(files "")
-    foreach(src IN LISTS sources)
-        get_filename_component(abs ${src} ABSOLUTE BASE_DIR ${dir})
-        list(APPEND files ${abs})
-        get_filename_component(stem ${abs} NAME_WE)
-        get_filename_component(folder ${abs} DIRECTORY)
-        if(EXISTS ${folder}/${stem}.h)
-            list(APPEND files ${folder}/${stem}.h)
-        endif()
-    endforeach()
-    list(REMOVE_DUPLICATES files)
-    set(stamp ${CMAKE_CURRENT_BINARY_DIR}/${target}.includes.stamp)
-    string(REPLACE ";" "|" joined "${files}")
-    add_custom_command(OUTPUT ${stamp}
-        COMMAND ${CMAKE_COMMAND} -DFILES=${joined} -DALLOWED=${ARG_ALLOWED} -DSTAMP=${stamp}
-            -P ${CMAKE_SOURCE_DIR}/cmake/CheckIncludes.cmake
-        DEPENDS ${files} ${CMAKE_SOURCE_DIR}/cmake/CheckIncludes.cmake
-        COMMENT "Checking the headers ${target} includes" VERBATIM)
-    add_custom_target(${target}_includes DEPENDS ${stamp})
-    add_dependencies(${target} ${target}_includes)
+    tidemark_sources_and_headers(files ${dir} ${sources})
+    tidemark_check_before(${target} includes "Checking the headers ${target} includes"
+        ${CMAKE_SOURCE_DIR}/cmake/CheckIncludes.cmake "${files}" -DALLOWED=${ARG_ALLOWED})
 endfunction()
 
 # Every target the given one links, directly or through others (into out_var).
@@ -108,24 +108,12 @@ endfunction()
 function(tidemark_check_layers)
     get_property(logic GLOBAL PROPERTY TIDEMARK_LOGIC_TARGETS)
     foreach(target IN LISTS logic)
-        set(pending ${target})
-        set(seen "")
-        while(pending)
-            list(POP_FRONT pending current)
-            if(current IN_LIST seen)
-                continue()
-            endif()
-            list(APPEND seen ${current})
+        tidemark_link_closure(${target} linked)
+        foreach(current IN LISTS linked)
             if(current MATCHES "^Qt6?::")
                 message(FATAL_ERROR "Logic library ${target} links ${current}: the logic layer must not use Qt")
             endif()
-            if(TARGET ${current})
-                get_target_property(libs ${current} LINK_LIBRARIES)
-                if(libs)
-                    list(APPEND pending ${libs})
-                endif()
-            endif()
-        endwhile()
+        endforeach()
     endforeach()
     get_property(restricted GLOBAL PROPERTY TIDEMARK_RESTRICTED_TARGETS)
     foreach(target IN LISTS restricted)
