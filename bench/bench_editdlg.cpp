@@ -6,6 +6,7 @@
 #include <benchmark/benchmark.h>
 
 #include "app/MainApp.h"
+#include "bench/BenchData.h"
 #include "core/Clock.h"
 #include "core/DateTimeText.h"
 #include "core/DateValue.h"
@@ -19,56 +20,24 @@
 #include <QApplication>
 #include <QFont>
 
-#include <sqlite3.h>
-
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-
 namespace {
 
 // Ten years from 2001 with rows spread evenly, each lasting up to three hours.
 std::string DataFile(long rows) {
-    const char* folder = std::getenv("TIDEMARK_BENCH_DATA");
-    std::string dir = folder ? folder : "/tmp/tidemark-bench-editdlg";
-    std::filesystem::create_directories(dir);
-    std::string path = dir + "/actions" + std::to_string(rows) + ".sdf";
-    if (std::filesystem::exists(path)) return path;
-    std::string building = path + ".part";
-    std::filesystem::remove(building);
-    CreateDataFile(FromUtf8(building));
-    sqlite3* db = OpenTables()->db;
-    ExecuteSql(db, "BEGIN");
-    sqlite3_stmt* stmt = nullptr;
-    sqlite3_prepare_v2(db,
-                       "insert into t_UserData values (?1, '2010-12-31 00:00:00', ?2, ?3, 35.5, 139.7, 'subject', "
-                       "'place', 'c1', 'c2', 'memo text of a usual length', '')",
-                       -1, &stmt, nullptr);
-    const long long span = 3652LL * 86400;
-    for (long i = 0; i < rows; ++i) {
-        long long start = span * i / rows;
-        long long end = start + (i % 181) * 60;
-        DateValue first = DateValue::FromFields(2001, 1, 1);
-        int y, mo, d, h, mi, s, y2, mo2, d2, h2, mi2, s2;
-        (first + DateSpan::FromParts(0, 0, 0, static_cast<int>(start))).ToFields(y, mo, d, h, mi, s);
-        (first + DateSpan::FromParts(0, 0, 0, static_cast<int>(end))).ToFields(y2, mo2, d2, h2, mi2, s2);
-        std::string id = ToUtf8(FormatText("ID%04d%02d%02d%02d%02d%02d%02d", y, mo, d, h, mi, s, int(i % 100)));
-        std::string startText = ToUtf8(FormatDateTimeText(y, mo, d, h, mi, s));
-        std::string endText = ToUtf8(FormatDateTimeText(y2, mo2, d2, h2, mi2, s2));
-        sqlite3_bind_text(stmt, 1, id.c_str(), -1, SQLITE_TRANSIENT);
-        sqlite3_bind_text(stmt, 2, startText.c_str(), -1, SQLITE_TRANSIENT);
-        sqlite3_bind_text(stmt, 3, endText.c_str(), -1, SQLITE_TRANSIENT);
-        if (sqlite3_step(stmt) != SQLITE_DONE) {
-            std::fprintf(stderr, "insert failed: %s\n", sqlite3_errmsg(db));
-            std::abort();
+    std::string path = BenchFolder("/tmp/tidemark-bench-editdlg") + "/actions" + std::to_string(rows) + ".sdf";
+    const char* insertSql = "insert into t_UserData values (?1, '2010-12-31 00:00:00', ?2, ?3, 35.5, 139.7, "
+                            "'subject', 'place', 'c1', 'c2', 'memo text of a usual length', '')";
+    return CachedDataFile(path, insertSql, [rows](sqlite3_stmt* insert) {
+        for (long i = 0; i < rows; ++i) {
+            long long start = kTenYears * i / rows;
+            long long end = start + (i % 181) * 60;
+            std::string id =
+                "ID" + MomentText(start, kIdMomentFormat) + ToUtf8(FormatText("%02d", static_cast<int>(i % 100)));
+            std::string startText = MomentText(start, kMomentFormat);
+            std::string endText = MomentText(end, kMomentFormat);
+            InsertRow(insert, {id.c_str(), startText.c_str(), endText.c_str()});
         }
-        sqlite3_reset(stmt);
-    }
-    sqlite3_finalize(stmt);
-    ExecuteSql(db, "COMMIT");
-    CloseDataFile();
-    std::filesystem::rename(building, path);
-    return path;
+    });
 }
 
 CMainApp& BenchApp() {

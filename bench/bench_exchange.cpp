@@ -6,6 +6,7 @@
 // that does nothing but the import (this program started again with --import-only).
 #include <benchmark/benchmark.h>
 
+#include "bench/BenchData.h"
 #include "core/Cp932.h"
 #include "core/Random.h"
 #include "core/Utf.h"
@@ -28,43 +29,13 @@ namespace {
 namespace fs = std::filesystem;
 
 std::string Folder() {
-    const char* folder = std::getenv("TIDEMARK_BENCH_DATA");
-    std::string dir = folder ? folder : "/tmp/tidemark-bench";
-    fs::create_directories(dir);
-    return dir;
-}
-
-std::string Line(long i, long rows) {
-    long long span = 10LL * 365 * 86400, t = span * i / rows + NextRandom() % 60;
-    long long day = t / 86400, sec = t % 86400;
-    int y = 2001 + static_cast<int>(day / 365), doy = static_cast<int>(day % 365);
-    int m = 1 + doy / 31 % 12, d = 1 + doy % 28;
-    int h = static_cast<int>(sec / 3600), mi = static_cast<int>(sec / 60 % 60), s = static_cast<int>(sec % 60);
-    int eh = std::min(h + NextRandom() % 3, 23);
-    char line[512];
-    std::snprintf(line, sizeof line,
-                  "ID%04d%02d%02d%02d%02d%02d%02d\t2010/11/14 09:00:00\t%04d/%02d/%02d %02d:%02d:%02d\t"
-                  "%04d/%02d/%02d %02d:%02d:%02d\t35.%06d\t139.%06d\t会議 %ld\t東京都千代田区\tcat%d\t仕事\t"
-                  "\"memo text of a usual length, with a few words\"\t\r\n",
-                  y, m, d, h, mi, s, static_cast<int>(i % 100), y, m, d, h, mi, s, y, m, d, eh, mi, s,
-                  NextRandom() * 30, NextRandom() * 30, i % 50, static_cast<int>(i % 7));
-    return line;
+    return BenchFolder("/tmp/tidemark-bench");
 }
 
 // The Ver.3 file of rows actions (CP932), made once.
 std::string Ver3File(long rows) {
-    std::string path = Folder() + "/exchange" + std::to_string(rows) + ".csv";
-    if (fs::exists(path)) return path;
-    SeedRandom(1);
-    std::string text = ToUtf8(Ver3HeaderLine()) + "\r\n";
-    for (long i = 0; i < rows; ++i)
-        text += Line(i, rows);
-    std::string bytes = ToCp932(FromUtf8(text));
-    std::FILE* f = std::fopen((path + ".part").c_str(), "wb");
-    std::fwrite(bytes.data(), 1, bytes.size(), f);
-    std::fclose(f);
-    fs::rename(path + ".part", path);
-    return path;
+    return CachedFile(Folder() + "/exchange" + std::to_string(rows) + ".csv",
+                      [rows](const std::string& building) { WriteVer3File(building, rows); });
 }
 
 // The same rows without the header, in UTF-8 as the tool reads them.
@@ -166,16 +137,14 @@ void BM_ToolImport(benchmark::State& state) {
 
 // A data file holding the rows of the Ver.3 file, made once.
 std::string FilledDataFile(long rows) {
-    std::string path = Folder() + "/filled" + std::to_string(rows) + ".sdf";
-    if (fs::exists(path)) return path;
-    EmptyDataFile(path + ".part");
-    OpenDataFile(FromUtf8(path + ".part"));
-    ActionIndex index;
-    ExchangeTarget target{*OpenTables()->userData, index};
-    ImportActions(target, FromUtf8(Ver3File(rows)), ExchangeLayout::Ver3, ImportMode::Replace);
-    CloseDataFile();
-    fs::rename(path + ".part", path);
-    return path;
+    return CachedFile(Folder() + "/filled" + std::to_string(rows) + ".sdf", [rows](const std::string& building) {
+        EmptyDataFile(building);
+        OpenDataFile(FromUtf8(building));
+        ActionIndex index;
+        ExchangeTarget target{*OpenTables()->userData, index};
+        ImportActions(target, FromUtf8(Ver3File(rows)), ExchangeLayout::Ver3, ImportMode::Replace);
+        CloseDataFile();
+    });
 }
 
 void BM_ExportVer3(benchmark::State& state) {

@@ -4,6 +4,7 @@
 // /tmp/tidemark-bench-find).
 #include <benchmark/benchmark.h>
 
+#include "bench/BenchData.h"
 #include "core/MessageBox.h"
 #include "core/Utf.h"
 #include "find/SearchRun.h"
@@ -13,8 +14,6 @@
 #include <sqlite3.h>
 
 #include <cstdio>
-#include <cstdlib>
-#include <filesystem>
 #include <string>
 
 namespace {
@@ -27,49 +26,26 @@ public:
 };
 
 std::string DataFile() {
-    const char* folder = std::getenv("TIDEMARK_BENCH_DATA");
-    std::string dir = folder ? folder : "/tmp/tidemark-bench-find";
-    std::filesystem::create_directories(dir);
-    std::string path = dir + "/search" + std::to_string(kRows) + ".sdf";
-    if (std::filesystem::exists(path)) return path;
-    std::string building = path + ".part";
-    std::filesystem::remove(building);
-    CreateDataFile(FromUtf8(building));
-    sqlite3* db = OpenTables()->db;
-    ExecuteSql(db, "BEGIN");
-    sqlite3_stmt* stmt = nullptr;
-    sqlite3_prepare_v2(
-        db,
-        "insert into t_UserData values (?1, '2010-01-01 00:00:00', ?3, ?4, 35.5, 139.7, 'subject', ?5, ?6, "
-        "'c2', ?7, '')",
-        -1, &stmt, nullptr);
-    static const char* places[] = {"会社", "自宅", "公園", "レストラン", "学校", "駅前"};
-    static const char* memos[] = {"資料作成と打合せ", "ランチ", "散歩", "買い物リスト", "映画を見た", "会議の準備"};
-    for (long i = 0; i < kRows; ++i) {
-        // Ten years from 2001, about 270 rows a day, each lasting up to three hours.
-        long day = i / 274, minute = (i % 274) * 5;
-        char id[32], start[32], end[32];
-        std::snprintf(id, sizeof id, "ID%04ld%02ld%02ld%02ld%02ld00%02ld", 2001 + day / 365, day % 365 / 31 + 1,
-                      day % 31 + 1, minute / 60, minute % 60, i % 100);
-        std::snprintf(start, sizeof start, "%04ld/%02ld/%02ld %02ld:%02ld:00", 2001 + day / 365, day % 365 / 31 + 1,
-                      day % 31 + 1, minute / 60, minute % 60);
-        std::snprintf(end, sizeof end, "%04ld/%02ld/%02ld %02ld:%02ld:00", 2001 + day / 365, day % 365 / 31 + 1,
-                      day % 31 + 1, (minute + 5) / 60 % 24, (minute + 5) % 60);
-        std::string memo = std::string(memos[(i * 7) % 6]) + " " + std::to_string(i % 1000);
-        sqlite3_bind_text(stmt, 1, id, -1, SQLITE_TRANSIENT);
-        sqlite3_bind_text(stmt, 3, start, -1, SQLITE_TRANSIENT);
-        sqlite3_bind_text(stmt, 4, end, -1, SQLITE_TRANSIENT);
-        sqlite3_bind_text(stmt, 5, places[(i * 5) % 6], -1, SQLITE_STATIC);
-        sqlite3_bind_text(stmt, 6, "仕事", -1, SQLITE_STATIC);
-        sqlite3_bind_text(stmt, 7, memo.c_str(), -1, SQLITE_TRANSIENT);
-        sqlite3_step(stmt);
-        sqlite3_reset(stmt);
-    }
-    sqlite3_finalize(stmt);
-    ExecuteSql(db, "COMMIT");
-    CloseDataFile();
-    std::filesystem::rename(building, path);
-    return path;
+    std::string path = BenchFolder("/tmp/tidemark-bench-find") + "/search" + std::to_string(kRows) + ".sdf";
+    const char* insertSql = "insert into t_UserData values (?1, '2010-01-01 00:00:00', ?2, ?3, 35.5, 139.7, "
+                            "'subject', ?4, ?5, 'c2', ?6, '')";
+    return CachedDataFile(path, insertSql, [](sqlite3_stmt* insert) {
+        static const char* places[] = {"会社", "自宅", "公園", "レストラン", "学校", "駅前"};
+        static const char* memos[] = {"資料作成と打合せ", "ランチ", "散歩", "買い物リスト", "映画を見た", "会議の準備"};
+        for (long i = 0; i < kRows; ++i) {
+            // Ten years from 2001, about 270 rows a day, each lasting up to three hours.
+            long day = i / 274, minute = (i % 274) * 5;
+            char id[32], start[32], end[32];
+            std::snprintf(id, sizeof id, "ID%04ld%02ld%02ld%02ld%02ld00%02ld", 2001 + day / 365, day % 365 / 31 + 1,
+                          day % 31 + 1, minute / 60, minute % 60, i % 100);
+            std::snprintf(start, sizeof start, "%04ld/%02ld/%02ld %02ld:%02ld:00", 2001 + day / 365, day % 365 / 31 + 1,
+                          day % 31 + 1, minute / 60, minute % 60);
+            std::snprintf(end, sizeof end, "%04ld/%02ld/%02ld %02ld:%02ld:00", 2001 + day / 365, day % 365 / 31 + 1,
+                          day % 31 + 1, (minute + 5) / 60 % 24, (minute + 5) % 60);
+            std::string memo = std::string(memos[(i * 7) % 6]) + " " + std::to_string(i % 1000);
+            InsertRow(insert, {id, start, end, places[(i * 5) % 6], "仕事", memo.c_str()});
+        }
+    });
 }
 
 // The search both benchmarks run: a text in place and memo, as the dialog would set it.

@@ -6,6 +6,7 @@
 #include <benchmark/benchmark.h>
 
 #include "app/MainApp.h"
+#include "bench/BenchData.h"
 #include "core/Clock.h"
 #include "core/Random.h"
 #include "core/Utf.h"
@@ -14,8 +15,6 @@
 
 #include <sqlite3.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <memory>
 
@@ -24,57 +23,24 @@ namespace {
 constexpr long kRows = 1000000;
 
 std::string Folder() {
-    const char* folder = std::getenv("TIDEMARK_BENCH_DATA");
-    return folder ? folder : "/tmp/tidemark-bench-recorder";
+    return BenchFolder("/tmp/tidemark-bench-recorder");
 }
 
 // Ten years from 2001 with one action every five minutes or so, each closed by the next.
 std::string BaseFile() {
-    std::filesystem::create_directories(Folder());
     std::string path = Folder() + "/actions" + std::to_string(kRows) + ".sdf";
-    if (std::filesystem::exists(path)) return path;
-    std::string building = path + ".part";
-    CreateDataFile(FromUtf8(building));
-    sqlite3* db = OpenTables()->db;
-    ExecuteSql(db, "BEGIN");
-    sqlite3_stmt* stmt = nullptr;
-    sqlite3_prepare_v2(db,
-                       "insert into t_UserData values (?1, '2010-12-31 00:00:00', ?2, ?3, NULL, NULL, '', "
-                       "'place', 'c1', 'c2', '', NULL)",
-                       -1, &stmt, nullptr);
-    SeedRandom(1);
-    const long long span = 3652LL * 86400;
-    sqlite3_stmt* date = nullptr;
-    sqlite3_prepare_v2(db, "select strftime('%Y/%m/%d %H:%M:%S', '2001-01-01', ?1 || ' seconds')", -1, &date, nullptr);
-    auto format = [date](long long seconds) {
-        sqlite3_bind_int64(date, 1, seconds);
-        sqlite3_step(date);
-        std::string out = reinterpret_cast<const char*>(sqlite3_column_text(date, 0));
-        sqlite3_reset(date);
-        return out;
-    };
-    for (long i = 0; i < kRows; ++i) {
-        long long start = span * i / kRows;
-        long long end = span * (i + 1) / kRows;
-        std::string startText = format(start), endText = format(end);
-        std::string id = "ID" + startText.substr(0, 4) + startText.substr(5, 2) + startText.substr(8, 2) +
-                         startText.substr(11, 2) + startText.substr(14, 2) + startText.substr(17, 2) +
-                         ToUtf8(FormatText("%02d", static_cast<int>(NextRandom() % 100)));
-        sqlite3_bind_text(stmt, 1, id.c_str(), -1, SQLITE_TRANSIENT);
-        sqlite3_bind_text(stmt, 2, startText.c_str(), -1, SQLITE_TRANSIENT);
-        sqlite3_bind_text(stmt, 3, endText.c_str(), -1, SQLITE_TRANSIENT);
-        if (sqlite3_step(stmt) != SQLITE_DONE) {
-            std::fprintf(stderr, "insert failed: %s\n", sqlite3_errmsg(db));
-            std::abort();
+    const char* insertSql = "insert into t_UserData values (?1, '2010-12-31 00:00:00', ?2, ?3, NULL, NULL, '', "
+                            "'place', 'c1', 'c2', '', NULL)";
+    return CachedDataFile(path, insertSql, [](sqlite3_stmt* insert) {
+        SeedRandom(1);
+        for (long i = 0; i < kRows; ++i) {
+            std::string startText = MomentText(kTenYears * i / kRows, kMomentFormat);
+            std::string endText = MomentText(kTenYears * (i + 1) / kRows, kMomentFormat);
+            std::string id = "ID" + MomentText(kTenYears * i / kRows, kIdMomentFormat) +
+                             ToUtf8(FormatText("%02d", static_cast<int>(NextRandom() % 100)));
+            InsertRow(insert, {id.c_str(), startText.c_str(), endText.c_str()});
         }
-        sqlite3_reset(stmt);
-    }
-    sqlite3_finalize(stmt);
-    sqlite3_finalize(date);
-    ExecuteSql(db, "COMMIT");
-    CloseDataFile();
-    std::filesystem::rename(building, path);
-    return path;
+    });
 }
 
 // A copy of the base file, open, with its index read and an empty recorder.

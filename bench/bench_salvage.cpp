@@ -3,10 +3,9 @@
 // once in TIDEMARK_BENCH_DATA (default /tmp/tidemark-bench-salvage).
 #include <benchmark/benchmark.h>
 
-#include "core/Cp932.h"
+#include "bench/BenchData.h"
 #include "core/MessageBox.h"
 #include "core/Paths.h"
-#include "core/Random.h"
 #include "core/Utf.h"
 #include "exchange/ExportActions.h"
 #include "exchange/ImportActions.h"
@@ -14,9 +13,6 @@
 #include "store/ActionIndex.h"
 #include "store/DataFileTables.h"
 
-#include <algorithm>
-#include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 
 namespace {
@@ -24,50 +20,21 @@ namespace {
 namespace fs = std::filesystem;
 
 std::string Folder() {
-    const char* folder = std::getenv("TIDEMARK_BENCH_DATA");
-    std::string dir = folder ? folder : "/tmp/tidemark-bench-salvage";
-    fs::create_directories(dir);
-    return dir;
-}
-
-std::string Line(long i, long rows) {
-    long long span = 10LL * 365 * 86400, t = span * i / rows + NextRandom() % 60;
-    long long day = t / 86400, sec = t % 86400;
-    int y = 2001 + static_cast<int>(day / 365), doy = static_cast<int>(day % 365);
-    int m = 1 + doy / 31 % 12, d = 1 + doy % 28;
-    int h = static_cast<int>(sec / 3600), mi = static_cast<int>(sec / 60 % 60), s = static_cast<int>(sec % 60);
-    int eh = std::min(h + NextRandom() % 3, 23);
-    char line[512];
-    std::snprintf(line, sizeof line,
-                  "ID%04d%02d%02d%02d%02d%02d%02d\t2010/11/14 09:00:00\t%04d/%02d/%02d %02d:%02d:%02d\t"
-                  "%04d/%02d/%02d %02d:%02d:%02d\t35.%06d\t139.%06d\t会議 %ld\t東京都千代田区\tcat%d\t仕事\t"
-                  "\"memo text of a usual length, with a few words\"\t\r\n",
-                  y, m, d, h, mi, s, static_cast<int>(i % 100), y, m, d, h, mi, s, y, m, d, eh, mi, s,
-                  NextRandom() * 30, NextRandom() * 30, i % 50, static_cast<int>(i % 7));
-    return line;
+    return BenchFolder("/tmp/tidemark-bench-salvage");
 }
 
 // A data file holding rows actions, imported once from a Ver.3 file made for it.
 std::string FilledDataFile(long rows) {
-    std::string path = Folder() + "/filled" + std::to_string(rows) + ".sdf";
-    if (fs::exists(path)) return path;
-    std::string input = Folder() + "/rows" + std::to_string(rows) + ".csv";
-    SeedRandom(1);
-    std::string text = ToUtf8(Ver3HeaderLine()) + "\r\n";
-    for (long i = 0; i < rows; ++i)
-        text += Line(i, rows);
-    std::string bytes = ToCp932(FromUtf8(text));
-    std::FILE* f = std::fopen(input.c_str(), "wb");
-    std::fwrite(bytes.data(), 1, bytes.size(), f);
-    std::fclose(f);
-    CreateDataFile(FromUtf8(path + ".part"));
-    ActionIndex index;
-    ExchangeTarget target{*OpenTables()->userData, index};
-    ImportActions(target, FromUtf8(input), ExchangeLayout::Ver3, ImportMode::Replace);
-    CloseDataFile();
-    fs::remove(input);
-    fs::rename(path + ".part", path);
-    return path;
+    return CachedFile(Folder() + "/filled" + std::to_string(rows) + ".sdf", [rows](const std::string& building) {
+        std::string input = Folder() + "/rows" + std::to_string(rows) + ".csv";
+        WriteVer3File(input, rows);
+        CreateDataFile(FromUtf8(building));
+        ActionIndex index;
+        ExchangeTarget target{*OpenTables()->userData, index};
+        ImportActions(target, FromUtf8(input), ExchangeLayout::Ver3, ImportMode::Replace);
+        CloseDataFile();
+        fs::remove(input);
+    });
 }
 
 // Yes to the question before the run, OK to everything else.

@@ -4,6 +4,7 @@
 // given by TIDEMARK_BENCH_DATA (default /tmp/tidemark-bench).
 #include <benchmark/benchmark.h>
 
+#include "bench/BenchData.h"
 #include "core/ActionId.h"
 #include "core/Clock.h"
 #include "core/DateTimeText.h"
@@ -14,77 +15,39 @@
 
 #include <sqlite3.h>
 
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 
 namespace {
 
-// The calendar fields of a moment (seconds after the first day), formatted.
-std::string Fields(std::chrono::sys_days first, long long seconds, const char* format) {
-    std::chrono::sys_days day = first + std::chrono::days(seconds / 86400);
-    std::chrono::year_month_day date(day);
-    long long s = seconds % 86400;
-    return ToUtf8(FormatText(format, static_cast<int>(date.year()), static_cast<int>(unsigned(date.month())),
-                             static_cast<int>(unsigned(date.day())), static_cast<int>(s / 3600),
-                             static_cast<int>(s / 60 % 60), static_cast<int>(s % 60)));
-}
-
 std::string DataFile(long rows) {
-    const char* folder = std::getenv("TIDEMARK_BENCH_DATA");
-    std::string dir = folder ? folder : "/tmp/tidemark-bench";
-    std::filesystem::create_directories(dir);
-    std::string path = dir + "/actions" + std::to_string(rows) + ".sdf";
-    if (std::filesystem::exists(path)) return path;
-    std::string building = path + ".part";
-    CreateDataFile(FromUtf8(building));
-    sqlite3* db = OpenTables()->db;
-    ExecuteSql(db, "BEGIN");
-    sqlite3_stmt* stmt = nullptr;
-    sqlite3_prepare_v2(db,
-                       "insert into t_UserData values (?1, ?5, ?2, ?3, 35.5, 139.7, ?4, "
-                       "'place', 'c1', 'c2', 'memo text of a usual length', '')",
-                       -1, &stmt, nullptr);
-    SeedRandom(1);
-    // Ten years from 2001/01/01, rows spread evenly, each lasting up to three hours;
-    // an end may fall on the next day.
-    const std::chrono::sys_days first = std::chrono::year{2001} / 1 / 1;
-    const long long span =
-        static_cast<long long>((std::chrono::sys_days(std::chrono::year{2011} / 1 / 1) - first).count()) * 86400;
-    for (long i = 0; i < rows; ++i) {
-        long long start = span * i / rows + NextRandom() % 60;
-        long long end = start + NextRandom() % (3 * 60 + 1) * 60;
-        std::string id = "ID" + Fields(first, start, "%04d%02d%02d%02d%02d%02d") +
-                         ToUtf8(FormatText("%02d", static_cast<int>(i % 100)));
-        std::string startText = Fields(first, start, "%04d/%02d/%02d %02d:%02d:%02d");
-        std::string endText = Fields(first, end, "%04d/%02d/%02d %02d:%02d:%02d");
-        // Every row is an action the program itself could have saved.
-        ActionRecord check;
-        check[ActionField::StaDateTime] = FromUtf8(startText);
-        check[ActionField::EndDateTime] = FromUtf8(endText);
-        if (CheckActionId(FromUtf8(id)) != 0 || ValidateActionPeriod(check) != 0) {
-            std::fprintf(stderr, "generated an invalid action %s %s %s\n", id.c_str(), startText.c_str(),
-                         endText.c_str());
-            std::abort();
+    std::string path = BenchFolder("/tmp/tidemark-bench") + "/actions" + std::to_string(rows) + ".sdf";
+    const char* insertSql = "insert into t_UserData values (?1, ?5, ?2, ?3, 35.5, 139.7, ?4, "
+                            "'place', 'c1', 'c2', 'memo text of a usual length', '')";
+    return CachedDataFile(path, insertSql, [rows](sqlite3_stmt* insert) {
+        SeedRandom(1);
+        // Ten years from 2001/01/01, rows spread evenly, each lasting up to three hours;
+        // an end may fall on the next day.
+        for (long i = 0; i < rows; ++i) {
+            long long start = kTenYears * i / rows + NextRandom() % 60;
+            long long end = start + NextRandom() % (3 * 60 + 1) * 60;
+            std::string id =
+                "ID" + MomentText(start, kIdMomentFormat) + ToUtf8(FormatText("%02d", static_cast<int>(i % 100)));
+            std::string startText = MomentText(start, kMomentFormat);
+            std::string endText = MomentText(end, kMomentFormat);
+            // Every row is an action the program itself could have saved.
+            ActionRecord check;
+            check[ActionField::StaDateTime] = FromUtf8(startText);
+            check[ActionField::EndDateTime] = FromUtf8(endText);
+            if (CheckActionId(FromUtf8(id)) != 0 || ValidateActionPeriod(check) != 0) {
+                std::fprintf(stderr, "generated an invalid action %s %s %s\n", id.c_str(), startText.c_str(),
+                             endText.c_str());
+                std::abort();
+            }
+            std::string saved = MomentText(end, "%04d-%02d-%02d %02d:%02d:%02d");
+            InsertRow(insert, {id.c_str(), startText.c_str(), endText.c_str(), "subject", saved.c_str()});
         }
-        std::string saved = Fields(first, end, "%04d-%02d-%02d %02d:%02d:%02d");
-        sqlite3_bind_text(stmt, 1, id.c_str(), -1, SQLITE_TRANSIENT);
-        sqlite3_bind_text(stmt, 2, startText.c_str(), -1, SQLITE_TRANSIENT);
-        sqlite3_bind_text(stmt, 3, endText.c_str(), -1, SQLITE_TRANSIENT);
-        sqlite3_bind_text(stmt, 4, "subject", -1, SQLITE_STATIC);
-        sqlite3_bind_text(stmt, 5, saved.c_str(), -1, SQLITE_TRANSIENT);
-        if (sqlite3_step(stmt) != SQLITE_DONE) {
-            std::fprintf(stderr, "insert failed: %s\n", sqlite3_errmsg(db));
-            std::abort();
-        }
-        sqlite3_reset(stmt);
-    }
-    sqlite3_finalize(stmt);
-    ExecuteSql(db, "COMMIT");
-    CloseDataFile();
-    std::filesystem::rename(building, path);
-    return path;
+    });
 }
 
 void Open(long rows) {

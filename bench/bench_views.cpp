@@ -8,6 +8,7 @@
 #include <benchmark/benchmark.h>
 
 #include "app/MainApp.h"
+#include "bench/BenchData.h"
 #include "core/Paths.h"
 #include "core/Random.h"
 #include "core/ScaleByDpi.h"
@@ -34,38 +35,20 @@ namespace {
 const ShownDate kDay{2010, 11, 14};
 
 std::string Folder() {
-    const char* folder = std::getenv("TIDEMARK_BENCH_DATA");
-    return folder ? folder : "/tmp/tidemark-bench";
+    return BenchFolder("/tmp/tidemark-bench");
 }
 
-void InsertRow(sqlite3_stmt* stmt, long i, int y, int m, int d, int h, int mi, int ey, int em, int ed, int eh,
-               int emi) {
+void InsertAction(sqlite3_stmt* insert, long i, int y, int m, int d, int h, int mi, int ey, int em, int ed, int eh,
+                  int emi) {
     std::string id = ToUtf8(FormatText("ID%04d%02d%02d%02d%02d%02d%02d", y, m, d, h, mi, 0, static_cast<int>(i % 100)));
     std::string start = ToUtf8(FormatText("%04d/%02d/%02d %02d:%02d:00", y, m, d, h, mi));
     std::string end = ToUtf8(FormatText("%04d/%02d/%02d %02d:%02d:00", ey, em, ed, eh, emi));
-    sqlite3_bind_text(stmt, 1, id.c_str(), -1, SQLITE_TRANSIENT);
-    sqlite3_bind_text(stmt, 2, start.c_str(), -1, SQLITE_TRANSIENT);
-    sqlite3_bind_text(stmt, 3, end.c_str(), -1, SQLITE_TRANSIENT);
-    sqlite3_step(stmt);
-    sqlite3_reset(stmt);
+    InsertRow(insert, {id.c_str(), start.c_str(), end.c_str()});
 }
 
 // Actions spread over 2001 … 2020, up to three hours long, one in a thousand lasting
 // two days; the benchmark day 2010/11/14 holds exactly 50 actions.
-std::string DataFile(long rows) {
-    std::string dir = Folder();
-    std::filesystem::create_directories(dir);
-    std::string path = dir + "/dayview" + std::to_string(rows) + ".sdf";
-    if (std::filesystem::exists(path)) return path;
-    std::string building = path + ".part";
-    CreateDataFile(FromUtf8(building));
-    sqlite3* db = OpenTables()->db;
-    ExecuteSql(db, "BEGIN");
-    sqlite3_stmt* stmt = nullptr;
-    sqlite3_prepare_v2(db,
-                       "insert into t_UserData values (?1, '2010-11-14 09:00:00', ?2, ?3, 35.5, 139.7, 'subject', "
-                       "'place', 'c1', 'c2', 'memo text of a usual length', '')",
-                       -1, &stmt, nullptr);
+void FillDayView(sqlite3_stmt* insert, long rows) {
     SeedRandom(1);
     long filler = rows - 50;
     for (long i = 0; i < filler; ++i) {
@@ -73,19 +56,21 @@ std::string DataFile(long rows) {
         if (y == 2010 && m == 11 && d == 14) d = 15;
         int h = NextRandom() % 21, mi = NextRandom() % 60;
         if (i % 1000 == 0)
-            InsertRow(stmt, i, y, m, d, h, mi, y, m, d + 2 > 28 ? 28 : d + 2, h, mi);
+            InsertAction(insert, i, y, m, d, h, mi, y, m, d + 2 > 28 ? 28 : d + 2, h, mi);
         else
-            InsertRow(stmt, i, y, m, d, h, mi, y, m, d, h + NextRandom() % 3, mi);
+            InsertAction(insert, i, y, m, d, h, mi, y, m, d, h + NextRandom() % 3, mi);
     }
     for (long i = 0; i < 50; ++i) {
         int minutes = static_cast<int>(i) * 28;
-        InsertRow(stmt, filler + i, 2010, 11, 14, minutes / 60, minutes % 60, 2010, 11, 14, minutes / 60, 59);
+        InsertAction(insert, filler + i, 2010, 11, 14, minutes / 60, minutes % 60, 2010, 11, 14, minutes / 60, 59);
     }
-    sqlite3_finalize(stmt);
-    ExecuteSql(db, "COMMIT");
-    CloseDataFile();
-    std::filesystem::rename(building, path);
-    return path;
+}
+
+std::string DataFile(long rows) {
+    const char* insertSql = "insert into t_UserData values (?1, '2010-11-14 09:00:00', ?2, ?3, 35.5, 139.7, "
+                            "'subject', 'place', 'c1', 'c2', 'memo text of a usual length', '')";
+    return CachedDataFile(Folder() + "/dayview" + std::to_string(rows) + ".sdf", insertSql,
+                          [rows](sqlite3_stmt* insert) { FillDayView(insert, rows); });
 }
 
 struct OpenFile {
@@ -181,51 +166,35 @@ void BM_Startup(benchmark::State& state) {
 // Actions spread over 2001 … 2020 outside the grid of November 2010 (10/31 … 12/11);
 // November holds 900, of which 300 lie in the week 11/11 … 11/17 around 2010/11/14,
 // many of them overlapping. Identifiers are a running number.
-std::string WeekMonthFile(long rows) {
-    std::string dir = Folder();
-    std::filesystem::create_directories(dir);
-    std::string path = dir + "/weekmonth" + std::to_string(rows) + ".sdf";
-    if (std::filesystem::exists(path)) return path;
-    std::string building = path + ".part";
-    std::filesystem::remove(building);
-    CreateDataFile(FromUtf8(building));
-    sqlite3* db = OpenTables()->db;
-    ExecuteSql(db, "BEGIN");
-    sqlite3_stmt* stmt = nullptr;
-    sqlite3_prepare_v2(db,
-                       "insert into t_UserData values (?1, '2010-11-14 09:00:00', ?2, ?3, 35.5, 139.7, '件名の例', "
-                       "'会社', '仕事', 'c2', '普通の長さのメモの文章', '')",
-                       -1, &stmt, nullptr);
+void FillWeekMonth(sqlite3_stmt* insert, long rows) {
     long next = 0;
-    auto insert = [&](int y, int m, int d, int h, int mi, int minutes) {
+    auto add = [&](int y, int m, int d, int h, int mi, int minutes) {
         std::string id = ToUtf8(FormatText("ID%016ld", next++));
         int end = h * 60 + mi + minutes;
         std::string start = ToUtf8(FormatText("%04d/%02d/%02d %02d:%02d:00", y, m, d, h, mi));
         std::string stop = ToUtf8(
             FormatText("%04d/%02d/%02d %02d:%02d:00", y, m, d, std::min(end / 60, 23), end >= 24 * 60 ? 59 : end % 60));
-        sqlite3_bind_text(stmt, 1, id.c_str(), -1, SQLITE_TRANSIENT);
-        sqlite3_bind_text(stmt, 2, start.c_str(), -1, SQLITE_TRANSIENT);
-        sqlite3_bind_text(stmt, 3, stop.c_str(), -1, SQLITE_TRANSIENT);
-        sqlite3_step(stmt);
-        sqlite3_reset(stmt);
+        InsertRow(insert, {id.c_str(), start.c_str(), stop.c_str()});
     };
     SeedRandom(2);
     long filler = rows - 900;
     for (long i = 0; i < filler; ++i) {
         int y = 2001 + static_cast<int>(i * 20 / filler), m = 1 + NextRandom() % 12, d = 1 + NextRandom() % 28;
         if (y == 2010 && (m == 11 || (m == 12 && d <= 11) || (m == 10 && d == 31))) y = 2011;
-        insert(y, m, d, NextRandom() % 22, NextRandom() % 60, 30 + NextRandom() % 120);
+        add(y, m, d, NextRandom() % 22, NextRandom() % 60, 30 + NextRandom() % 120);
     }
     for (int i = 0; i < 900; ++i) {
         // 300 in the week (about 43 a day), 600 on the other 23 days of November.
         int d = i < 300 ? 11 + i % 7 : (i % 23 < 10 ? 1 + i % 23 : 8 + i % 23);
-        insert(2010, 11, d, NextRandom() % 23, NextRandom() % 60, 15 + NextRandom() % 180);
+        add(2010, 11, d, NextRandom() % 23, NextRandom() % 60, 15 + NextRandom() % 180);
     }
-    sqlite3_finalize(stmt);
-    ExecuteSql(db, "COMMIT");
-    CloseDataFile();
-    std::filesystem::rename(building, path);
-    return path;
+}
+
+std::string WeekMonthFile(long rows) {
+    const char* insertSql = "insert into t_UserData values (?1, '2010-11-14 09:00:00', ?2, ?3, 35.5, 139.7, "
+                            "'件名の例', '会社', '仕事', 'c2', '普通の長さのメモの文章', '')";
+    return CachedDataFile(Folder() + "/weekmonth" + std::to_string(rows) + ".sdf", insertSql,
+                          [rows](sqlite3_stmt* stmt) { FillWeekMonth(stmt, rows); });
 }
 
 struct ViewsFile {
