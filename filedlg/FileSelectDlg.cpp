@@ -208,13 +208,13 @@ void CFileSelectDlg::SelectLineQuietly(int row) {
 }
 
 // Keys that move through the list only mark a line: opening the folder on every step
-// would leave a keyboard user no way past the first folder line. Return, Enter or
-// Space then chooses the marked line, as a tap does.
+// would leave a keyboard user no way past the first folder line. Return or Enter then
+// chooses the marked line, as a tap does. Space stays a key to type: file lines begin
+// with one.
 bool CFileSelectDlg::ListKeyPress(QKeyEvent* key) {
     switch (key->key()) {
     case Qt::Key_Return:
-    case Qt::Key_Enter:
-    case Qt::Key_Space: {
+    case Qt::Key_Enter: {
         int row = list_->currentRow();
         if (row < 0) return true;
         {

@@ -172,13 +172,19 @@ TEST_F(FileSelectWindow, FocusAloneNeverOpensAFolder) {
     QApplication::processEvents();
     EXPECT_EQ(w.nameEdit()->text().toStdString(), "a.csv");
     EXPECT_EQ(Folder(), dir.path());
-    // Typing a line's beginning marks it too; Space opens a folder line.
+    // Typing a line's beginning marks it too, a file line's leading space included.
     w.list()->setFocus();
     QTest::keyClicks(w.list(), "+s");
     QApplication::processEvents();
     EXPECT_EQ(Folder(), dir.path());
     EXPECT_EQ(w.list()->currentRow(), Row("+sub"));
-    QTest::keyClick(w.list(), Qt::Key_Space);
+    QTest::qWait(QApplication::keyboardInputInterval() + 50);
+    QTest::keyClicks(w.list(), " a");
+    QApplication::processEvents();
+    EXPECT_EQ(w.list()->currentRow(), Row(" a.csv"));
+    QTest::qWait(QApplication::keyboardInputInterval() + 50);
+    QTest::keyClicks(w.list(), "+s");
+    QTest::keyClick(w.list(), Qt::Key_Enter, Qt::KeypadModifier);
     QApplication::processEvents();
     EXPECT_EQ(Folder(), dir.file("sub"));
     // Backspace goes up again.
