@@ -2,6 +2,7 @@
 #include "core/ScaleByDpi.h"
 
 #include <QGuiApplication>
+#include <QRect>
 #include <QScreen>
 
 namespace {
@@ -19,6 +20,14 @@ int ProgramDpi() {
     return 144;
 }
 
-void SetProgramDpi(int dpi) { g_fixedDpi = dpi; }
+void SetProgramDpi(int dpi) {
+    g_fixedDpi = dpi;
+}
 
-int ScaleByDpi(int length) { return (length * ProgramDpi() + 48) / 96; }
+int ScaleByDpi(int length) {
+    return (length * ProgramDpi() + 48) / 96;
+}
+
+QRect ScaledRect(int x, int y, int w, int h) {
+    return QRect(ScaleByDpi(x), ScaleByDpi(y), ScaleByDpi(w), ScaleByDpi(h));
+}

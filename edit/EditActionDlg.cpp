@@ -5,6 +5,8 @@
 #include "app/MainApp.h"
 #include "core/QtPlatform.h"
 #include "core/ScaleByDpi.h"
+#include "core/SoftKeyBar.h"
+#include "core/WidgetId.h"
 #include "edit/ExtItemsEditDlg.h"
 #include "edit/TimeSelectDlg.h"
 #include "edit/ValueSelectDlg.h"
@@ -34,10 +36,6 @@ constexpr char16_t kBoxEntry[] = u"<複数行枠で入力>";
 
 QString Q(std::u16string_view text) {
     return ToQString(text);
-}
-
-void SetId(QObject* object, int id) {
-    object->setObjectName(QStringLiteral("id%1").arg(id));
 }
 
 // A static text that reports a tap (the "notify" statics of the dialog). A value
@@ -236,22 +234,13 @@ void CEditActionDlg::CreateControls() {
     grid->setRowStretch(8, 1);
     outer->addLayout(grid, 1);
 
-    auto* softKeys = new QWidget(this);
-    softKeys->setAutoFillBackground(true);
-    QPalette palette = softKeys->palette();
-    palette.setColor(QPalette::Window, QColor(224, 228, 240));
-    softKeys->setPalette(palette);
+    auto* softKeys = NewSoftKeyBar(this);
     auto* keys = new QHBoxLayout(softKeys);
     keys->setContentsMargins(0, 0, 0, 0);
-    softSave_ = new QPushButton(Q(u"作成"), softKeys);
-    SetId(softSave_, EditCmd::SoftSave);
-    softMenu_ = new QPushButton(Q(u"メニュー"), softKeys);
-    SetId(softMenu_, EditCmd::SoftMenu);
+    softSave_ = WithId(NewSoftKey(Q(u"作成"), softKeys), EditCmd::SoftSave);
+    softMenu_ = WithId(NewSoftKey(Q(u"メニュー"), softKeys), EditCmd::SoftMenu);
     for (auto [button, id] :
          {std::pair{softSave_, int(EditCmd::SoftSave)}, std::pair{softMenu_, int(EditCmd::SoftMenu)}}) {
-        button->setFlat(true);
-        button->setAutoDefault(false);
-        button->setFocusPolicy(Qt::NoFocus);
         connect(button, &QPushButton::clicked, this, [this, id] { OnCommand(id); });
         keys->addWidget(button);
     }
@@ -613,7 +602,7 @@ void CEditActionDlg::OnCommand(int id) {
     case EditCmd::SoftMenu:
         CommitInPlaceEditor();
         Refresh();
-        menu_->popup(softMenu_->mapToGlobal(QPoint(0, -menu_->sizeHint().height())));
+        PopUpAbove(menu_, softMenu_);
         return;
     default:
         break;

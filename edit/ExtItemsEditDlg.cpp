@@ -5,8 +5,12 @@
 #include "app/MainApp.h"
 #include "core/Clock.h"
 #include "core/DateTimeText.h"
+#include "core/DialogFont.h"
 #include "core/QtPlatform.h"
 #include "core/ScaleByDpi.h"
+#include "core/SoftKeyBar.h"
+#include "core/TapField.h"
+#include "core/WidgetId.h"
 #include "edit/TimeSelectDlg.h"
 #include "edit/ValueSelectDlg.h"
 #include "filedlg/FileSelectDialog.h"
@@ -28,15 +32,6 @@ QString Q(std::u16string_view text) {
     return ToQString(text);
 }
 
-template <class W> W* WithId(W* widget, int id) {
-    widget->setObjectName(QStringLiteral("id%1").arg(id));
-    return widget;
-}
-
-QRect Scaled(int x, int y, int w, int h) {
-    return QRect(ScaleByDpi(x), ScaleByDpi(y), ScaleByDpi(w), ScaleByDpi(h));
-}
-
 // A combo box that, when its list closes up, takes the focus with its text selected in
 // full, so that typing replaces the text just picked.
 class FocusingComboBox : public QComboBox {
@@ -49,17 +44,6 @@ public:
     }
 };
 
-// A static that is tapped to choose its value.
-QLabel* TapField(QWidget* parent, int id) {
-    auto* label = WithId(new QLabel(parent), id);
-    label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    label->setAutoFillBackground(true);
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::Window, Qt::white);
-    label->setPalette(palette);
-    return label;
-}
-
 constexpr int kSoftKeyHeight = 26;
 
 } // namespace
@@ -69,9 +53,7 @@ CExtItemsEditDlg::CExtItemsEditDlg(const std::optional<std::u16string>& text, in
     setObjectName(QStringLiteral("ExtItemsEditDlg"));
     setWindowTitle(Q(u"拡張項目編集"));
     setModal(true);
-    QFont font(QStringLiteral("MS UI Gothic"));
-    font.setPixelSize(ScaleByDpi(12));
-    setFont(font);
+    setFont(DialogFont());
     CreateControls();
     CreateMenu();
     resize(parent ? parent->window()->size() : QSize(ScaleByDpi(240), ScaleByDpi(320)));
@@ -116,18 +98,9 @@ void CExtItemsEditDlg::CreateControls() {
     calendar_->setGridVisible(true);
     calendar_->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
     calendar_->hide();
-    softKeyBar_ = new QWidget(this);
-    softKeyBar_->setObjectName(QStringLiteral("softKeyBar"));
-    softKeyBar_->setAutoFillBackground(true);
-    QPalette palette = softKeyBar_->palette();
-    palette.setColor(QPalette::Window, QColor(224, 228, 240));
-    softKeyBar_->setPalette(palette);
-    softChange_ = WithId(new QPushButton(Q(u"変更"), softKeyBar_), ExtEditCmd::SoftChange);
-    softMenu_ = WithId(new QPushButton(Q(u"メニュー"), softKeyBar_), ExtEditCmd::SoftMenu);
-    for (QPushButton* key : {softChange_, softMenu_}) {
-        key->setFlat(true);
-        key->setFocusPolicy(Qt::NoFocus);
-    }
+    softKeyBar_ = NewSoftKeyBar(this);
+    softChange_ = WithId(NewSoftKey(Q(u"変更"), softKeyBar_), ExtEditCmd::SoftChange);
+    softMenu_ = WithId(NewSoftKey(Q(u"メニュー"), softKeyBar_), ExtEditCmd::SoftMenu);
     for (auto [button, id] : {std::pair{apply_, int(ExtEditCmd::Apply)},
                               {discard_, int(ExtEditCmd::Discard)},
                               {chooser_, int(ExtEditCmd::Chooser)},
@@ -170,16 +143,16 @@ void CExtItemsEditDlg::LayOut() {
     // The layout is given for a 240-unit wide screen; wider windows widen the fields.
     int w = std::max(240, (width() * 96 + ProgramDpi() / 2) / ProgramDpi());
     int field = w - 52;
-    title_->setGeometry(Scaled(4, 4, w - 128, 18));
-    apply_->setGeometry(Scaled(w - 122, 2, 58, 22));
-    discard_->setGeometry(Scaled(w - 62, 2, 58, 22));
-    nameLabel_->setGeometry(Scaled(4, 30, 44, 20));
-    nameStatic_->setGeometry(Scaled(48, 30, field, 22));
-    nameCombo_->setGeometry(Scaled(48, 30, field, 22));
-    typeLabel_->setGeometry(Scaled(4, 56, 44, 20));
-    typeStatic_->setGeometry(Scaled(48, 56, field, 22));
-    typeCombo_->setGeometry(Scaled(48, 56, field, 22));
-    valueLabel_->setGeometry(Scaled(4, 82, 44, 20));
+    title_->setGeometry(ScaledRect(4, 4, w - 128, 18));
+    apply_->setGeometry(ScaledRect(w - 122, 2, 58, 22));
+    discard_->setGeometry(ScaledRect(w - 62, 2, 58, 22));
+    nameLabel_->setGeometry(ScaledRect(4, 30, 44, 20));
+    nameStatic_->setGeometry(ScaledRect(48, 30, field, 22));
+    nameCombo_->setGeometry(ScaledRect(48, 30, field, 22));
+    typeLabel_->setGeometry(ScaledRect(4, 56, 44, 20));
+    typeStatic_->setGeometry(ScaledRect(48, 56, field, 22));
+    typeCombo_->setGeometry(ScaledRect(48, 56, field, 22));
+    valueLabel_->setGeometry(ScaledRect(4, 82, 44, 20));
     constexpr int y = 102, h = 22, button = 24;
     int full = w - 8;
     bool single = true, choose = false, time = false, timeChoose = false, lines = false;
@@ -187,29 +160,29 @@ void CExtItemsEditDlg::LayOut() {
     case ExtTypeDate:
     case ExtTypeFile:
         choose = true;
-        value_->setGeometry(Scaled(4, y, full - button - 2, h));
-        chooser_->setGeometry(Scaled(w - 4 - button, y, button, h));
+        value_->setGeometry(ScaledRect(4, y, full - button - 2, h));
+        chooser_->setGeometry(ScaledRect(w - 4 - button, y, button, h));
         break;
     case ExtTypeTime:
         single = false, time = timeChoose = true;
-        time_->setGeometry(Scaled(4, y, full - button - 2, h));
-        timeChooser_->setGeometry(Scaled(w - 4 - button, y, button, h));
+        time_->setGeometry(ScaledRect(4, y, full - button - 2, h));
+        timeChooser_->setGeometry(ScaledRect(w - 4 - button, y, button, h));
         break;
     case ExtTypeDateTime: {
         choose = time = timeChoose = true;
         int half = (full - 2 * button - 8) / 2;
-        value_->setGeometry(Scaled(4, y, half + 16, h));
-        chooser_->setGeometry(Scaled(6 + half + 16, y, button, h));
-        time_->setGeometry(Scaled(10 + half + 16 + button, y, half - 18, h));
-        timeChooser_->setGeometry(Scaled(w - 4 - button, y, button, h));
+        value_->setGeometry(ScaledRect(4, y, half + 16, h));
+        chooser_->setGeometry(ScaledRect(6 + half + 16, y, button, h));
+        time_->setGeometry(ScaledRect(10 + half + 16 + button, y, half - 18, h));
+        timeChooser_->setGeometry(ScaledRect(w - 4 - button, y, button, h));
         break;
     }
     case ExtTypeMlString:
         single = false, lines = true;
-        lines_->setGeometry(Scaled(4, y, full, 110));
+        lines_->setGeometry(ScaledRect(4, y, full, 110));
         break;
     default:
-        value_->setGeometry(Scaled(4, y, full, h));
+        value_->setGeometry(ScaledRect(4, y, full, h));
         break;
     }
     value_->setVisible(single);
@@ -219,10 +192,10 @@ void CExtItemsEditDlg::LayOut() {
     lines_->setVisible(lines);
     int buttons = lines ? y + 116 : y + 30;
     int third = (full - 8) / 3;
-    create_->setGeometry(Scaled(4, buttons, third, 24));
-    change_->setGeometry(Scaled(8 + third, buttons, third, 24));
-    delete_->setGeometry(Scaled(12 + 2 * third, buttons, third, 24));
-    calendar_->setGeometry(Scaled(4, y + h + 2, std::min(full, 232), 140));
+    create_->setGeometry(ScaledRect(4, buttons, third, 24));
+    change_->setGeometry(ScaledRect(8 + third, buttons, third, 24));
+    delete_->setGeometry(ScaledRect(12 + 2 * third, buttons, third, 24));
+    calendar_->setGeometry(ScaledRect(4, y + h + 2, std::min(full, 232), 140));
     int bar = ScaleByDpi(kSoftKeyHeight);
     softKeyBar_->setGeometry(0, height() - bar, width(), bar);
     softChange_->setGeometry(0, 0, width() / 2, bar);
@@ -326,7 +299,7 @@ void CExtItemsEditDlg::OnCommand(int id) {
         OnTypeChooser();
         break;
     case ExtEditCmd::SoftMenu:
-        menu_->popup(softMenu_->mapToGlobal(QPoint(0, -menu_->sizeHint().height())));
+        PopUpAbove(menu_, softMenu_);
         break;
     default:
         break;

@@ -1,6 +1,7 @@
 // The time selection dialog's wheels, presetting and endings.
 #include "edit/TimeSelectDlg.h"
 
+#include "core/DialogFont.h"
 #include "core/QtPlatform.h"
 #include "core/ScaleByDpi.h"
 #include "views/GridListCtrl.h"
@@ -10,10 +11,6 @@
 #include <QPushButton>
 
 namespace {
-
-QRect Scaled(int x, int y, int w, int h) {
-    return QRect(ScaleByDpi(x), ScaleByDpi(y), ScaleByDpi(w), ScaleByDpi(h));
-}
 
 constexpr int kWheelWidth = 64;
 constexpr int kWheelGap = 8;
@@ -25,12 +22,10 @@ constexpr int kRowHeight = 24; // 96-dpi pixels
 CTimeSelectDlg::CTimeSelectDlg(TimeSelectRequest& request, QWidget* parent) : QDialog(parent), request_(request) {
     setObjectName(QStringLiteral("TimeSelectDlg"));
     setModal(true);
-    QFont font(QStringLiteral("MS UI Gothic"));
-    font.setPixelSize(ScaleByDpi(12));
-    setFont(font);
+    setFont(DialogFont());
     title_ = new QLabel(this);
     title_->setObjectName(QStringLiteral("id%1").arg(kIdTitle));
-    title_->setGeometry(Scaled(4, 4, 232, 18));
+    title_->setGeometry(ScaledRect(4, 4, 232, 18));
     extra_ = new QPushButton(this);
     extra_->setObjectName(QStringLiteral("id%1").arg(kIdExtra));
     ok_ = new QPushButton(QStringLiteral("OK"), this);
@@ -38,9 +33,9 @@ CTimeSelectDlg::CTimeSelectDlg(TimeSelectRequest& request, QWidget* parent) : QD
     cancel_ = new QPushButton(QString::fromUtf16(u"キャンセル"), this);
     cancel_->setObjectName(QStringLiteral("id%1").arg(kIdCancel));
     int wheelsBottom = kWheelTop + kVisibleRows * kRowHeight;
-    extra_->setGeometry(Scaled(4, wheelsBottom + 6, 232, 26));
-    ok_->setGeometry(Scaled(4, wheelsBottom + 38, 114, 26));
-    cancel_->setGeometry(Scaled(122, wheelsBottom + 38, 114, 26));
+    extra_->setGeometry(ScaledRect(4, wheelsBottom + 6, 232, 26));
+    ok_->setGeometry(ScaledRect(4, wheelsBottom + 38, 114, 26));
+    cancel_->setGeometry(ScaledRect(122, wheelsBottom + 38, 114, 26));
     setFixedSize(ScaleByDpi(240), ScaleByDpi(wheelsBottom + 68));
     connect(extra_, &QPushButton::clicked, this, [this] { OnCommand(kIdExtra); });
     connect(ok_, &QPushButton::clicked, this, [this] { OnCommand(kIdOk); });
@@ -69,8 +64,8 @@ void CTimeSelectDlg::OnInitDialog() {
     marker->setStyleSheet(
         QStringLiteral("QFrame#valueRow { border: %1px solid rgb(240, 128, 0); background: transparent; }")
             .arg(ScaleByDpi(2)));
-    marker->setGeometry(Scaled(x - 2, kWheelTop + kValueRow * kRowHeight - 2,
-                               count * kWheelWidth + (count - 1) * kWheelGap + 4, kRowHeight + 4));
+    marker->setGeometry(ScaledRect(x - 2, kWheelTop + kValueRow * kRowHeight - 2,
+                                   count * kWheelWidth + (count - 1) * kWheelGap + 4, kRowHeight + 4));
     marker->raise();
     extra_->setText(ToQString(request_.extraCaption));
     extra_->setVisible(request_.showExtra);
@@ -84,7 +79,7 @@ CGridListCtrl* CTimeSelectDlg::MakeWheel(int id, int count, int x) {
     wheel->SetStyleBits(kGridWrapAround | kGridShadow, kGridWrapAround | kGridShadow);
     for (int i = 0; i < count; ++i)
         wheel->AppendItem(GridListItem{0, 0, QString::asprintf("%02d", i)});
-    wheel->setGeometry(Scaled(x, kWheelTop, kWheelWidth, kVisibleRows * kRowHeight));
+    wheel->setGeometry(ScaledRect(x, kWheelTop, kWheelWidth, kVisibleRows * kRowHeight));
     return wheel;
 }
 

@@ -1,29 +1,21 @@
 // The value input dialog's controls, laid out for 96 dpi in a 230 × 70 box.
 #include "edit/ValueInputDlg.h"
 
+#include "core/DialogFont.h"
 #include "core/QtPlatform.h"
 #include "core/ScaleByDpi.h"
+#include "core/WidgetId.h"
 
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
 
-namespace {
-
-void SetId(QWidget* widget, int id) {
-    widget->setObjectName(QStringLiteral("id%1").arg(id));
-}
-
-} // namespace
-
 CValueInputDlg::CValueInputDlg(ValueInputRequest& request, QWidget* parent) : QDialog(parent), request_(request) {
     setModal(true);
     bool untitled = !request.title || request.title->empty();
     setWindowTitle(untitled ? QString::fromUtf16(u"値の入力") : ToQString(*request.title));
-    QFont font(QStringLiteral("MS UI Gothic"));
-    font.setPixelSize(ScaleByDpi(12));
-    setFont(font);
+    setFont(DialogFont());
     setFixedSize(ScaleByDpi(230), ScaleByDpi(70));
 
     edit_ = new QLineEdit(ToQString(request.initialText), this);

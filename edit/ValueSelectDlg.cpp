@@ -1,6 +1,7 @@
 // The value selection dialog's controls, list filling and endings.
 #include "edit/ValueSelectDlg.h"
 
+#include "core/DialogFont.h"
 #include "core/QtPlatform.h"
 #include "core/ScaleByDpi.h"
 #include "views/GridListCtrl.h"
@@ -10,10 +11,6 @@
 #include <QPushButton>
 
 namespace {
-
-QRect Scaled(int x, int y, int w, int h) {
-    return QRect(ScaleByDpi(x), ScaleByDpi(y), ScaleByDpi(w), ScaleByDpi(h));
-}
 
 // Grey tones instead of the control's blue rows.
 void SetGreyColours(CGridListCtrl& list) {
@@ -39,9 +36,7 @@ void SetGreyColours(CGridListCtrl& list) {
 CValueSelectDlg::CValueSelectDlg(ValueSelectRequest& request, QWidget* parent) : QDialog(parent), request_(request) {
     setObjectName(QStringLiteral("ValueSelectDlg"));
     setModal(true);
-    QFont font(QStringLiteral("MS UI Gothic"));
-    font.setPixelSize(ScaleByDpi(12));
-    setFont(font);
+    setFont(DialogFont());
     title_ = new QLabel(this);
     title_->setObjectName(QStringLiteral("id%1").arg(kIdTitle));
     edit_ = new QLineEdit(this);
@@ -52,11 +47,11 @@ CValueSelectDlg::CValueSelectDlg(ValueSelectRequest& request, QWidget* parent) :
     ok_->setObjectName(QStringLiteral("id%1").arg(kIdOk));
     cancel_ = new QPushButton(QString::fromUtf16(u"キャンセル"), this);
     cancel_->setObjectName(QStringLiteral("id%1").arg(kIdCancel));
-    title_->setGeometry(Scaled(4, 4, 232, 18));
-    edit_->setGeometry(Scaled(4, 24, 232, 22));
-    list_->setGeometry(Scaled(4, 50, 232, 186));
-    ok_->setGeometry(Scaled(4, 240, 114, 26));
-    cancel_->setGeometry(Scaled(122, 240, 114, 26));
+    title_->setGeometry(ScaledRect(4, 4, 232, 18));
+    edit_->setGeometry(ScaledRect(4, 24, 232, 22));
+    list_->setGeometry(ScaledRect(4, 50, 232, 186));
+    ok_->setGeometry(ScaledRect(4, 240, 114, 26));
+    cancel_->setGeometry(ScaledRect(122, 240, 114, 26));
     setFixedSize(ScaleByDpi(240), ScaleByDpi(270));
     connect(ok_, &QPushButton::clicked, this, [this] { OnCommand(kIdOk); });
     connect(cancel_, &QPushButton::clicked, this, [this] { OnCommand(kIdCancel); });

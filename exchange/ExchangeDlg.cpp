@@ -3,11 +3,14 @@
 #include "exchange/ExchangeDlg.h"
 
 #include "app/MainApp.h"
+#include "core/DialogFont.h"
 #include "core/MessageBox.h"
 #include "core/QtPlatform.h"
 #include "core/ScaleByDpi.h"
+#include "core/SoftKeyBar.h"
 #include "core/Utf.h"
 #include "core/WaitCursor.h"
+#include "core/WidgetId.h"
 #include "exchange/ExchangeProgress.h"
 #include "exchange/ExportActions.h"
 #include "exchange/ImportActions.h"
@@ -29,10 +32,6 @@ QString Q(const char16_t* text) {
     return QString::fromUtf16(text);
 }
 
-void SetId(QObject* object, int id) {
-    object->setObjectName(QStringLiteral("id%1").arg(id));
-}
-
 constexpr char16_t kFilter[] = u"TSV/CSVファイル (*.csv)|*.csv|データファイル (*.dat)|*.dat|"
                                u"テキストファイル (*.txt)|*.txt|すべてのファイル (*.*)|*.*";
 
@@ -43,9 +42,7 @@ CExchangeDlg::CExchangeDlg(CMainApp& app, int mode, QWidget* parent, std::functi
     setObjectName(QStringLiteral("exchangeDlg"));
     setModal(true);
     setWindowTitle(importing() ? Q(u"インポート") : Q(u"エクスポート"));
-    QFont font(QStringLiteral("MS UI Gothic"));
-    font.setPixelSize(ScaleByDpi(12));
-    setFont(font);
+    setFont(DialogFont());
     CreateControls();
     CreateSoftKeys();
     CreateMenu();
@@ -109,21 +106,9 @@ void CExchangeDlg::CreateControls() {
 }
 
 void CExchangeDlg::CreateSoftKeys() {
-    softKeyBar_ = new QWidget(this);
-    softKeyBar_->setObjectName(QStringLiteral("softKeyBar"));
-    softKeyBar_->setAutoFillBackground(true);
-    QPalette palette = softKeyBar_->palette();
-    palette.setColor(QPalette::Window, QColor(224, 228, 240));
-    softKeyBar_->setPalette(palette);
-    softRun_ = new QPushButton(windowTitle(), softKeyBar_);
-    SetId(softRun_, ExchangeDlgId::SoftKeyRun);
-    softMenu_ = new QPushButton(Q(u"メニュー"), softKeyBar_);
-    SetId(softMenu_, ExchangeDlgId::SoftKeyMenu);
-    for (QPushButton* key : {softRun_, softMenu_}) {
-        key->setFlat(true);
-        key->setFocusPolicy(Qt::NoFocus);
-        key->setAutoDefault(false);
-    }
+    softKeyBar_ = NewSoftKeyBar(this);
+    softRun_ = WithId(NewSoftKey(windowTitle(), softKeyBar_), ExchangeDlgId::SoftKeyRun);
+    softMenu_ = WithId(NewSoftKey(Q(u"メニュー"), softKeyBar_), ExchangeDlgId::SoftKeyMenu);
     connect(softRun_, &QPushButton::clicked, this, [this] { OnCommand(ExchangeDlgId::SoftKeyRun); });
     connect(softMenu_, &QPushButton::clicked, this, [this] { OnCommand(ExchangeDlgId::SoftKeyMenu); });
 }
@@ -202,7 +187,7 @@ void CExchangeDlg::OnCommand(int id) {
         OnRun();
         break;
     case ExchangeDlgId::SoftKeyMenu:
-        menu_->popup(softMenu_->mapToGlobal(QPoint(0, -menu_->sizeHint().height())));
+        PopUpAbove(menu_, softMenu_);
         break;
     case ExchangeDlgId::ClearName:
         file_->clear();

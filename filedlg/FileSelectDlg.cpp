@@ -2,8 +2,11 @@
 // of its commands to the model.
 #include "filedlg/FileSelectDlg.h"
 
+#include "core/DialogFont.h"
 #include "core/QtPlatform.h"
 #include "core/ScaleByDpi.h"
+#include "core/SoftKeyBar.h"
+#include "core/WidgetId.h"
 #include "edit/ValueInputDlg.h"
 #include "filedlg/FileSelectModel.h"
 
@@ -24,19 +27,13 @@ QString Q(const char16_t* text) {
     return QString::fromUtf16(text);
 }
 
-void SetId(QObject* object, int id) {
-    object->setObjectName(QStringLiteral("id%1").arg(id));
-}
-
 } // namespace
 
 CFileSelectDlg::CFileSelectDlg(FileSelectModel& model, QWidget* parent) : QDialog(parent), model_(model) {
     setObjectName(QStringLiteral("fileSelectDlg"));
     setModal(true);
     setWindowTitle(model.title.empty() ? QStringLiteral("Tidemark") : ToQString(model.title));
-    QFont font(QStringLiteral("MS UI Gothic"));
-    font.setPixelSize(ScaleByDpi(12));
-    setFont(font);
+    setFont(DialogFont());
     if (!model_.askName) {
         ownAsker_ = true;
         model_.askName = [this](std::u16string_view title,
@@ -113,23 +110,10 @@ void CFileSelectDlg::CreateControls() {
 }
 
 void CFileSelectDlg::CreateSoftKeys() {
-    softKeyBar_ = new QWidget(this);
-    softKeyBar_->setObjectName(QStringLiteral("softKeyBar"));
-    softKeyBar_->setAutoFillBackground(true);
-    QPalette palette = softKeyBar_->palette();
-    palette.setColor(QPalette::Window, QColor(224, 228, 240));
-    softKeyBar_->setPalette(palette);
-    softNew_ = new QPushButton(Q(u"新規フォルダー"), softKeyBar_);
-    SetId(softNew_, FileDlgId::NewFolder);
-    softMenu_ = new QPushButton(Q(u"メニュー"), softKeyBar_);
-    SetId(softMenu_, FileDlgId::Menu);
-    softClose_ = new QPushButton(Q(u"閉じる"), softKeyBar_);
-    SetId(softClose_, FileDlgId::Close);
-    for (QPushButton* key : {softNew_, softMenu_, softClose_}) {
-        key->setFlat(true);
-        key->setFocusPolicy(Qt::NoFocus);
-        key->setAutoDefault(false);
-    }
+    softKeyBar_ = NewSoftKeyBar(this);
+    softNew_ = WithId(NewSoftKey(Q(u"新規フォルダー"), softKeyBar_), FileDlgId::NewFolder);
+    softMenu_ = WithId(NewSoftKey(Q(u"メニュー"), softKeyBar_), FileDlgId::Menu);
+    softClose_ = WithId(NewSoftKey(Q(u"閉じる"), softKeyBar_), FileDlgId::Close);
     connect(softNew_, &QPushButton::clicked, this, [this] { OnCommand(FileDlgId::NewFolder); });
     connect(softMenu_, &QPushButton::clicked, this, [this] { OnCommand(FileDlgId::Menu); });
     connect(softClose_, &QPushButton::clicked, this, [this] { OnCommand(FileDlgId::Close); });
@@ -295,7 +279,7 @@ void CFileSelectDlg::OnCommand(int id) {
         FillList();
         break;
     case FileDlgId::Menu:
-        menu_->popup(softMenu_->mapToGlobal(QPoint(0, -menu_->sizeHint().height())));
+        PopUpAbove(menu_, softMenu_);
         break;
     default:
         break;

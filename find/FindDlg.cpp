@@ -4,8 +4,12 @@
 #include "app/MainApp.h"
 #include "core/Clock.h"
 #include "core/DateTimeText.h"
+#include "core/DialogFont.h"
 #include "core/QtPlatform.h"
 #include "core/ScaleByDpi.h"
+#include "core/SoftKeyBar.h"
+#include "core/TapField.h"
+#include "core/WidgetId.h"
 #include "edit/TimeSelectDlg.h"
 #include "edit/ValueSelectDlg.h"
 #include "find/FindFields.h"
@@ -31,26 +35,6 @@ QString Q(std::u16string_view text) {
     return ToQString(text);
 }
 
-QRect Scaled(int x, int y, int w, int h) {
-    return QRect(ScaleByDpi(x), ScaleByDpi(y), ScaleByDpi(w), ScaleByDpi(h));
-}
-
-template <class W> W* WithId(W* widget, int id) {
-    widget->setObjectName(QStringLiteral("id%1").arg(id));
-    return widget;
-}
-
-// A static that is tapped to edit its value.
-QLabel* TapField(QWidget* parent, int id) {
-    auto* label = WithId(new QLabel(parent), id);
-    label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    label->setAutoFillBackground(true);
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::Window, Qt::white);
-    label->setPalette(palette);
-    return label;
-}
-
 std::u16string TodayText() {
     LocalDateTime now = LocalNow();
     return FormatDateText(now.year, now.month, now.day);
@@ -67,9 +51,7 @@ CFindDlg::CFindDlg(CMainApp& app, QWidget* parent) : QDialog(parent), app_(app) 
     setObjectName(QStringLiteral("FindDlg"));
     setWindowTitle(Q(u"検索"));
     setModal(true);
-    QFont font(QStringLiteral("MS UI Gothic"));
-    font.setPixelSize(ScaleByDpi(12));
-    setFont(font);
+    setFont(DialogFont());
     CreateControls();
     resize(parent ? parent->size() : QSize(ScaleByDpi(240), ScaleByDpi(320)));
     OnInitDialog();
@@ -80,17 +62,17 @@ void CFindDlg::CreateControls() {
     QFont bold = font();
     bold.setBold(true);
     title_->setFont(bold);
-    WithId(new QLabel(Q(u"検索文字列:"), this), kIdTextLabel)->setGeometry(Scaled(4, 22, 120, 16));
+    WithId(new QLabel(Q(u"検索文字列:"), this), kIdTextLabel)->setGeometry(ScaledRect(4, 22, 120, 16));
     textCombo_ = WithId(new QComboBox(this), kIdTextCombo);
     textCombo_->setEditable(true);
     textCombo_->setInsertPolicy(QComboBox::NoInsert);
     textStatic_ = TapField(this, kIdTextStatic);
     textStatic_->installEventFilter(this);
     auto* group = WithId(new QGroupBox(Q(u"検索対象"), this), kIdGroup);
-    group->setGeometry(Scaled(4, 64, 232, 52));
+    group->setGeometry(ScaledRect(4, 64, 232, 52));
     for (int i = 0; i < 4; ++i) {
         fields_[i] = WithId(new QCheckBox(group), kIdPlace + i);
-        fields_[i]->setGeometry(Scaled(6 + (i % 2) * 114, 16 + (i / 2) * 17, 110, 16));
+        fields_[i]->setGeometry(ScaledRect(6 + (i % 2) * 114, 16 + (i / 2) * 17, 110, 16));
     }
     startLabel_ = WithId(new QLabel(this), kIdStartLabel);
     endLabel_ = WithId(new QLabel(this), kIdEndLabel);
@@ -113,18 +95,9 @@ void CFindDlg::CreateControls() {
     calendar_->setGridVisible(true);
     calendar_->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
     calendar_->hide();
-    softKeyBar_ = new QWidget(this);
-    softKeyBar_->setObjectName(QStringLiteral("softKeyBar"));
-    softKeyBar_->setAutoFillBackground(true);
-    QPalette palette = softKeyBar_->palette();
-    palette.setColor(QPalette::Window, QColor(224, 228, 240));
-    softKeyBar_->setPalette(palette);
-    softRun_ = WithId(new QPushButton(Q(u"検索"), softKeyBar_), kIdRun);
-    softMenu_ = WithId(new QPushButton(Q(u"メニュー"), softKeyBar_), kIdSoftMenu);
-    for (QPushButton* key : {softRun_, softMenu_}) {
-        key->setFlat(true);
-        key->setFocusPolicy(Qt::NoFocus);
-    }
+    softKeyBar_ = NewSoftKeyBar(this);
+    softRun_ = WithId(NewSoftKey(Q(u"検索"), softKeyBar_), kIdRun);
+    softMenu_ = WithId(NewSoftKey(Q(u"メニュー"), softKeyBar_), kIdSoftMenu);
     menu_ = new QMenu(this);
     menu_->setObjectName(QStringLiteral("menu116"));
     for (auto [text, id] : {std::pair{u"検索", kIdRun}, {u"クリア", kIdClear}, {u"閉じる", kIdClose}}) {
@@ -149,20 +122,20 @@ void CFindDlg::CreateControls() {
 }
 
 void CFindDlg::LayOut() {
-    title_->setGeometry(Scaled(4, 2, 232, 18));
-    textCombo_->setGeometry(Scaled(4, 38, 232, 22));
-    textStatic_->setGeometry(Scaled(4, 38, 232, 22));
-    startLabel_->setGeometry(Scaled(4, 120, 232, 16));
-    startDate_->setGeometry(Scaled(4, 136, 96, 20));
-    startTime_->setGeometry(Scaled(104, 136, 80, 20));
-    startToday_->setGeometry(Scaled(188, 136, 24, 20));
-    endLabel_->setGeometry(Scaled(4, 160, 232, 16));
-    endDate_->setGeometry(Scaled(4, 176, 96, 20));
-    endTime_->setGeometry(Scaled(104, 176, 80, 20));
-    endToday_->setGeometry(Scaled(188, 176, 24, 20));
-    listAfter_->setGeometry(Scaled(4, 202, 232, 18));
-    clear_->setGeometry(Scaled(4, 226, 70, 24));
-    close_->setGeometry(Scaled(80, 226, 70, 24));
+    title_->setGeometry(ScaledRect(4, 2, 232, 18));
+    textCombo_->setGeometry(ScaledRect(4, 38, 232, 22));
+    textStatic_->setGeometry(ScaledRect(4, 38, 232, 22));
+    startLabel_->setGeometry(ScaledRect(4, 120, 232, 16));
+    startDate_->setGeometry(ScaledRect(4, 136, 96, 20));
+    startTime_->setGeometry(ScaledRect(104, 136, 80, 20));
+    startToday_->setGeometry(ScaledRect(188, 136, 24, 20));
+    endLabel_->setGeometry(ScaledRect(4, 160, 232, 16));
+    endDate_->setGeometry(ScaledRect(4, 176, 96, 20));
+    endTime_->setGeometry(ScaledRect(104, 176, 80, 20));
+    endToday_->setGeometry(ScaledRect(188, 176, 24, 20));
+    listAfter_->setGeometry(ScaledRect(4, 202, 232, 18));
+    clear_->setGeometry(ScaledRect(4, 226, 70, 24));
+    close_->setGeometry(ScaledRect(80, 226, 70, 24));
     int bar = MenuBarHeight();
     softKeyBar_->setGeometry(0, height() - bar, width(), bar);
     softRun_->setGeometry(0, 0, width() / 2, bar);
@@ -268,7 +241,7 @@ void CFindDlg::OnCommand(int id) {
         OnTextBySelection();
         break;
     case kIdSoftMenu:
-        menu_->popup(softMenu_->mapToGlobal(QPoint(0, -menu_->sizeHint().height())));
+        PopUpAbove(menu_, softMenu_);
         break;
     default:
         break;

@@ -3,6 +3,7 @@
 
 #include "app/MainApp.h"
 #include "core/CommandPoster.h"
+#include "core/DialogFont.h"
 #include "core/QtPlatform.h"
 #include "core/ScaleByDpi.h"
 #include "filedlg/FileSelectDialog.h"
@@ -64,9 +65,7 @@ COptionsDlg::COptionsDlg(CMainApp& app, int page, QWidget* parent)
     setObjectName(QStringLiteral("OptionsDlg"));
     setWindowTitle(Q(u"オプション"));
     setModal(true);
-    QFont font(QStringLiteral("MS UI Gothic"));
-    font.setPixelSize(ScaleByDpi(12));
-    setFont(font);
+    setFont(DialogFont());
     for (const QString& family : QFontDatabase::families())
         families_.push_back(FromQString(family));
     sheet_ = Named(new QTabWidget(this), "sheet");

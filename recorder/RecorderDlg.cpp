@@ -6,9 +6,12 @@
 #include "core/Clock.h"
 #include "core/DateTimeText.h"
 #include "core/Degrees.h"
+#include "core/DialogFont.h"
 #include "core/QtPlatform.h"
 #include "core/ScaleByDpi.h"
+#include "core/SoftKeyBar.h"
 #include "core/Utf.h"
+#include "core/WidgetId.h"
 #include "edit/TimeSelectDlg.h"
 #include "edit/ValueSelectDlg.h"
 #include "gps/PositionSource.h"
@@ -31,14 +34,6 @@ constexpr int kEditTime = 2, kEditPlace = 5, kEditCategory1 = 6, kEditCategory2 
 
 QString Q(std::u16string_view text) {
     return ToQString(text);
-}
-
-QRect Scaled(int x, int y, int w, int h) {
-    return QRect(ScaleByDpi(x), ScaleByDpi(y), ScaleByDpi(w), ScaleByDpi(h));
-}
-
-void SetId(QObject* object, int id) {
-    object->setObjectName(QStringLiteral("id%1").arg(id));
 }
 
 int FieldOfTarget(int target) {
@@ -65,9 +60,7 @@ CRecorderDlg::CRecorderDlg(CMainApp& app, QWidget* parent) : QDialog(parent), ap
     setObjectName(QStringLiteral("RecorderDlg"));
     setWindowTitle(Q(u"レコーダー"));
     setModal(true);
-    QFont font(QStringLiteral("MS UI Gothic"));
-    font.setPixelSize(ScaleByDpi(12));
-    setFont(font);
+    setFont(DialogFont());
     CreateControls();
     CreateMenu();
     if (parent)
@@ -149,17 +142,9 @@ void CRecorderDlg::CreateControls() {
         });
     }
 
-    softKeyBar_ = new QWidget(this);
-    softKeyBar_->setAutoFillBackground(true);
-    QPalette palette = softKeyBar_->palette();
-    palette.setColor(QPalette::Window, QColor(224, 228, 240));
-    softKeyBar_->setPalette(palette);
+    softKeyBar_ = NewSoftKeyBar(this);
     for (auto [id, text] : {std::pair{SoftKeyRecord, u"記録"}, std::pair{SoftKeyMenu, u"メニュー"}}) {
-        auto* key = new QPushButton(Q(text), softKeyBar_);
-        SetId(key, id);
-        key->setFlat(true);
-        key->setAutoDefault(false);
-        key->setFocusPolicy(Qt::NoFocus);
+        auto* key = WithId(NewSoftKey(Q(text), softKeyBar_), id);
         connect(key, &QPushButton::clicked, this, [this, id = id] { OnCommand(id); });
     }
 }
@@ -205,12 +190,12 @@ void CRecorderDlg::Layout() {
     int w = width() * 96 / std::max(1, ProgramDpi());
     int h = height() * 96 / std::max(1, ProgramDpi());
     int fieldW = std::max(60, w - 60);
-    Control(Title)->setGeometry(Scaled(4, 4, 100, 20));
-    Control(Quit)->setGeometry(Scaled(w - 96, 2, 44, 22));
-    Control(Close)->setGeometry(Scaled(w - 48, 2, 44, 22));
-    Control(TimeLabel)->setGeometry(Scaled(4, 28, 52, 20));
-    Control(TimeField)->setGeometry(Scaled(56, 28, fieldW - 28, 20));
-    Control(Now)->setGeometry(Scaled(w - 26, 27, 22, 22));
+    Control(Title)->setGeometry(ScaledRect(4, 4, 100, 20));
+    Control(Quit)->setGeometry(ScaledRect(w - 96, 2, 44, 22));
+    Control(Close)->setGeometry(ScaledRect(w - 48, 2, 44, 22));
+    Control(TimeLabel)->setGeometry(ScaledRect(4, 28, 52, 20));
+    Control(TimeField)->setGeometry(ScaledRect(56, 28, fieldW - 28, 20));
+    Control(Now)->setGeometry(ScaledRect(w - 26, 27, 22, 22));
     const int rows[][2] = {{LatLabel, LatField},
                            {LonLabel, LonField},
                            {PlaceLabel, PlaceField},
@@ -218,19 +203,20 @@ void CRecorderDlg::Layout() {
                            {Cate2Label, Cate2Field}};
     for (int i = 0; i < 5; ++i) {
         int y = 52 + i * 22;
-        Control(rows[i][0])->setGeometry(Scaled(4, y, 52, 20));
-        Control(rows[i][1])->setGeometry(Scaled(56, y, fieldW, 20));
+        Control(rows[i][0])->setGeometry(ScaledRect(4, y, 52, 20));
+        Control(rows[i][1])->setGeometry(ScaledRect(56, y, fieldW, 20));
     }
     int buttonsY = h - 26 - 28;
-    Control(History)->setGeometry(Scaled(4, 164, w - 8, std::max(40, buttonsY - 168)));
+    Control(History)->setGeometry(ScaledRect(4, 164, w - 8, std::max(40, buttonsY - 168)));
     int bw = (w - 8 - 16) / 5;
     const int buttons[] = {Clear, Delete, Back, Record, StopRestart};
     for (int i = 0; i < 5; ++i)
-        Control(buttons[i])->setGeometry(Scaled(4 + i * (bw + 4), buttonsY, bw, 26));
-    softKeyBar_->setGeometry(Scaled(0, h - 26, w, 26));
-    softKeyBar_->findChild<QWidget*>(QStringLiteral("id%1").arg(SoftKeyRecord))->setGeometry(Scaled(0, 0, w / 2, 26));
+        Control(buttons[i])->setGeometry(ScaledRect(4 + i * (bw + 4), buttonsY, bw, 26));
+    softKeyBar_->setGeometry(ScaledRect(0, h - 26, w, 26));
+    softKeyBar_->findChild<QWidget*>(QStringLiteral("id%1").arg(SoftKeyRecord))
+        ->setGeometry(ScaledRect(0, 0, w / 2, 26));
     softKeyBar_->findChild<QWidget*>(QStringLiteral("id%1").arg(SoftKeyMenu))
-        ->setGeometry(Scaled(w / 2, 0, w - w / 2, 26));
+        ->setGeometry(ScaledRect(w / 2, 0, w - w / 2, 26));
 }
 
 void CRecorderDlg::OnInitDialog() {

@@ -1,9 +1,12 @@
 // flotsam's window: controls, soft keys, menu, layout and commands.
 #include "salvage/SalvageWnd.h"
 
+#include "core/DialogFont.h"
 #include "core/Paths.h"
 #include "core/QtPlatform.h"
 #include "core/ScaleByDpi.h"
+#include "core/SoftKeyBar.h"
+#include "core/WidgetId.h"
 #include "filedlg/FileSelectDialog.h"
 #include "salvage/SalvageRun.h"
 
@@ -26,21 +29,10 @@ QString Q(const char16_t* text) {
     return QString::fromUtf16(text);
 }
 
-void SetId(QObject* object, int id) {
-    object->setObjectName(QStringLiteral("id%1").arg(id));
-}
-
 // The chooser starts at the top of the user's own files (the handheld's root folder).
 std::u16string StartFolder() {
     const char* home = std::getenv("HOME");
     return home && *home ? FromQString(QString::fromLocal8Bit(home)) : std::u16string(u"/");
-}
-
-// The font of the programs' dialogs, at 12 pixels for 96 dpi.
-QFont DialogFont() {
-    QFont font(QStringLiteral("MS UI Gothic"));
-    font.setPixelSize(ScaleByDpi(12));
-    return font;
 }
 
 } // namespace
@@ -97,20 +89,10 @@ void CSalvageWnd::CreateControls() {
 }
 
 void CSalvageWnd::CreateSoftKeys() {
-    softKeyBar_ = new QWidget(this);
-    softKeyBar_->setObjectName(QStringLiteral("softKeyBar"));
-    softKeyBar_->setAutoFillBackground(true);
-    QPalette palette = softKeyBar_->palette();
-    palette.setColor(QPalette::Window, QColor(224, 228, 240));
-    softKeyBar_->setPalette(palette);
-    softRun_ = new QPushButton(Q(u"データ取出し"), softKeyBar_);
+    softKeyBar_ = NewSoftKeyBar(this);
+    softRun_ = NewSoftKey(Q(u"データ取出し"), softKeyBar_);
     softRun_->setObjectName(QStringLiteral("softKeyRun"));
-    softMenu_ = new QPushButton(Q(u"メニュー"), softKeyBar_);
-    SetId(softMenu_, SalvageId::SoftKeyMenu);
-    for (QPushButton* key : {softRun_, softMenu_}) {
-        key->setFlat(true);
-        key->setFocusPolicy(Qt::NoFocus);
-    }
+    softMenu_ = WithId(NewSoftKey(Q(u"メニュー"), softKeyBar_), SalvageId::SoftKeyMenu);
     connect(softRun_, &QPushButton::clicked, this, [this] { OnCommand(SalvageId::Run); });
     connect(softMenu_, &QPushButton::clicked, this, [this] { OnCommand(SalvageId::SoftKeyMenu); });
     menu_ = new QMenu(Q(u"メニュー"), this);
@@ -165,7 +147,7 @@ void CSalvageWnd::OnCommand(int id) {
         RunSalvageAbout(this);
         break;
     case SalvageId::SoftKeyMenu:
-        menu_->popup(softMenu_->mapToGlobal(QPoint(0, -menu_->sizeHint().height())));
+        PopUpAbove(menu_, softMenu_);
         break;
     case SalvageId::Quit:
         close();

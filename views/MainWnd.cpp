@@ -4,6 +4,8 @@
 #include "core/Clock.h"
 #include "core/QtPlatform.h"
 #include "core/ScaleByDpi.h"
+#include "core/SoftKeyBar.h"
+#include "core/WidgetId.h"
 #include "resources/ToolBarIcons.h"
 #include "views/CommandIds.h"
 #include "views/ListView.h"
@@ -40,10 +42,6 @@ const char16_t* const kWeekdayHeaders[] = {u"日", u"月", u"火", u"水", u"木
 
 QString Q(const char16_t* text) {
     return QString::fromUtf16(text);
-}
-
-void SetId(QWidget* widget, int id) {
-    widget->setObjectName(QStringLiteral("id%1").arg(id));
 }
 
 // The shared report list. Selecting a row never scrolls sideways: a click in the wide
@@ -230,20 +228,9 @@ void CMainWnd::CreateCalendarHeading() {
 }
 
 void CMainWnd::CreateSoftKeys() {
-    softKeyBar_ = new QWidget(this);
-    softKeyBar_->setObjectName(QStringLiteral("softKeyBar"));
-    softKeyBar_->setAutoFillBackground(true);
-    QPalette palette = softKeyBar_->palette();
-    palette.setColor(QPalette::Window, QColor(224, 228, 240));
-    softKeyBar_->setPalette(palette);
-    softNew_ = new QPushButton(Q(u"新規作成"), softKeyBar_);
-    SetId(softNew_, Cmd::SoftKeyNew);
-    softMenu_ = new QPushButton(Q(u"メニュー"), softKeyBar_);
-    SetId(softMenu_, Cmd::SoftKeyMenu);
-    for (QPushButton* key : {softNew_, softMenu_}) {
-        key->setFlat(true);
-        key->setFocusPolicy(Qt::NoFocus);
-    }
+    softKeyBar_ = NewSoftKeyBar(this);
+    softNew_ = WithId(NewSoftKey(Q(u"新規作成"), softKeyBar_), Cmd::SoftKeyNew);
+    softMenu_ = WithId(NewSoftKey(Q(u"メニュー"), softKeyBar_), Cmd::SoftKeyMenu);
     connect(softNew_, &QPushButton::clicked, this, [this] { OnCommand(Cmd::SoftKeyNew); });
     connect(softMenu_, &QPushButton::clicked, this, [this] { OnCommand(Cmd::SoftKeyMenu); });
 }
