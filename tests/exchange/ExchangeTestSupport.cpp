@@ -5,6 +5,7 @@
 #include "core/Paths.h"
 #include "core/Random.h"
 #include "core/Utf.h"
+#include "tests/support/SqlValue.h"
 
 #include <sqlite3.h>
 
@@ -36,15 +37,7 @@ std::u16string ExchangeFixture::Add(const char* start, const char* end, const ch
 }
 
 std::string ExchangeFixture::Value(const std::string& sql) {
-    sqlite3_stmt* stmt = nullptr;
-    std::string value = "<none>";
-    if (sqlite3_prepare_v2(OpenTables()->db, sql.c_str(), -1, &stmt, nullptr) == SQLITE_OK &&
-        sqlite3_step(stmt) == SQLITE_ROW) {
-        const unsigned char* text = sqlite3_column_text(stmt, 0);
-        value = text ? reinterpret_cast<const char*>(text) : "<null>";
-    }
-    sqlite3_finalize(stmt);
-    return value;
+    return FirstValue(OpenTables()->db, sql);
 }
 
 long long ExchangeFixture::Rows() {

@@ -6,6 +6,7 @@
 #include "core/Utf.h"
 #include "exchange/ExportActions.h"
 #include "exchange/ImportActions.h"
+#include "tests/support/SmallDisk.h"
 
 #include <sqlite3.h>
 
@@ -14,23 +15,6 @@
 #include <unistd.h>
 
 namespace {
-
-class SmallDisk {
-public:
-    SmallDisk(const std::string& path, const char* size) : path_(path) {
-        std::filesystem::create_directories(path);
-        std::string options = std::string("size=") + size;
-        mounted_ = geteuid() == 0 && mount("tmpfs", path.c_str(), "tmpfs", 0, options.c_str()) == 0;
-    }
-    ~SmallDisk() {
-        if (mounted_) umount2(path_.c_str(), MNT_DETACH);
-    }
-    bool mounted() const { return mounted_; }
-
-private:
-    std::string path_;
-    bool mounted_ = false;
-};
 
 std::string ManyVer1Lines(int count) {
     std::string line = "2010/11/14\t09:00\t2010/11/14\t10:00\tplace\tc1\tc2\t" + std::string(300, 'm') + "\r\n";

@@ -9,6 +9,7 @@
 #include "store/DataFileTables.h"
 #include "tests/store/StoreTestSupport.h"
 #include "tests/support/ScriptedMessages.h"
+#include "tests/support/SmallDisk.h"
 
 #include <sqlite3.h>
 
@@ -107,25 +108,8 @@ TEST_F(DataPage, CompactsAnotherFileAndLeavesTheCurrentOneOpen) {
     EXPECT_EQ(app.settings.DataFile, dir.file16("user.sdf"));
 }
 
-// A small tmpfs (needs root; skipped otherwise).
-class SmallDisk {
-public:
-    SmallDisk(const std::string& path, const char* size) : path_(path) {
-        fs::create_directories(path);
-        mounted_ = geteuid() == 0 && mount("tmpfs", path.c_str(), "tmpfs", 0, size) == 0;
-    }
-    ~SmallDisk() {
-        if (mounted_) umount2(path_.c_str(), MNT_DETACH);
-    }
-    bool mounted() const { return mounted_; }
-
-private:
-    std::string path_;
-    bool mounted_ = false;
-};
-
 TEST_F(DataPage, FullDiskKeepsTheOldFile) {
-    SmallDisk disk(dir.file("small"), "size=600k");
+    SmallDisk disk(dir.file("small"), "600k");
     if (!disk.mounted()) GTEST_SKIP() << "needs root for a tmpfs";
     CloseDataFile();
     std::string path = dir.file("small/user.sdf");

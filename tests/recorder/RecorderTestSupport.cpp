@@ -5,6 +5,7 @@
 #include "core/Paths.h"
 #include "core/Utf.h"
 #include "store/DataFileTables.h"
+#include "tests/support/SqlValue.h"
 
 #include <sqlite3.h>
 
@@ -67,15 +68,7 @@ void RecorderFixture::RestartProgram() {
 }
 
 std::string RecorderFixture::Value(const std::string& sql) {
-    sqlite3_stmt* stmt = nullptr;
-    std::string value = "<none>";
-    if (sqlite3_prepare_v2(OpenTables()->db, sql.c_str(), -1, &stmt, nullptr) == SQLITE_OK &&
-        sqlite3_step(stmt) == SQLITE_ROW) {
-        const unsigned char* text = sqlite3_column_text(stmt, 0);
-        value = text ? reinterpret_cast<const char*>(text) : "<null>";
-    }
-    sqlite3_finalize(stmt);
-    return value;
+    return FirstValue(OpenTables()->db, sql);
 }
 
 std::vector<std::u16string> RecorderFixture::StoredHistory() {

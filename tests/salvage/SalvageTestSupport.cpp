@@ -10,6 +10,7 @@
 #include "exchange/ImportActions.h"
 #include "store/ActionIndex.h"
 #include "store/DataFileTables.h"
+#include "tests/support/SqlValue.h"
 
 #include <sqlite3.h>
 
@@ -78,17 +79,7 @@ void RunSql(const std::string& path, const std::string& sql) {
 }
 
 std::string QueryValue(const std::string& path, const std::string& sql) {
-    sqlite3* db = nullptr;
-    sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
-    sqlite3_stmt* stmt = nullptr;
-    std::string value = "<none>";
-    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr) == SQLITE_OK && sqlite3_step(stmt) == SQLITE_ROW) {
-        const unsigned char* text = sqlite3_column_text(stmt, 0);
-        value = text ? reinterpret_cast<const char*>(text) : "<null>";
-    }
-    sqlite3_finalize(stmt);
-    sqlite3_close(db);
-    return value;
+    return FirstValueOfFile(path, sql);
 }
 
 PageMap MapPages(const std::string& path) {

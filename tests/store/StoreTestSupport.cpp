@@ -6,6 +6,7 @@
 #include "core/Clock.h"
 #include "core/Paths.h"
 #include "core/Utf.h"
+#include "tests/support/SqlValue.h"
 
 #include <sqlite3.h>
 
@@ -26,17 +27,7 @@ int RawSql(const std::string& path, const std::string& sql) {
 }
 
 std::string RawValue(const std::string& path, const std::string& sql) {
-    sqlite3* db = nullptr;
-    std::string value = "<none>";
-    sqlite3_stmt* stmt = nullptr;
-    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK &&
-        sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr) == SQLITE_OK && sqlite3_step(stmt) == SQLITE_ROW) {
-        const unsigned char* text = sqlite3_column_text(stmt, 0);
-        value = text ? reinterpret_cast<const char*>(text) : "<null>";
-    }
-    sqlite3_finalize(stmt);
-    sqlite3_close(db);
-    return value;
+    return FirstValueOfFile(path, sql);
 }
 
 std::string IntegrityOf(const std::string& path) {
