@@ -112,6 +112,9 @@ void CFindDlg::CreateControls() {
     calendar_ = WithId(new QCalendarWidget(this), kIdCalendar);
     calendar_->setGridVisible(true);
     calendar_->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
+    QFont small = font();
+    small.setPixelSize(ScaleByDpi(9));
+    calendar_->setFont(small);
     calendar_->hide();
     softKeyBar_ = new QWidget(this);
     softKeyBar_->setObjectName(QStringLiteral("softKeyBar"));
@@ -144,8 +147,13 @@ void CFindDlg::CreateControls() {
         button->setAutoDefault(false);
         connect(button, &QPushButton::clicked, this, [this, id = id] { OnCommand(id); });
     }
-    connect(timeEditor_, &QComboBox::activated, this, [this] { CommitTimeEditor(); });
-    connect(timeEditor_->lineEdit(), &QLineEdit::returnPressed, this, [this] { CommitTimeEditor(); });
+    // Choosing or typing a time hands the keyboard back to its field, so Tab goes on from there.
+    auto commit = [this] {
+        QLabel* field = FieldOf(editedField_);
+        if (CommitTimeEditor() == 0 && field) field->setFocus();
+    };
+    connect(timeEditor_, &QComboBox::activated, this, commit);
+    connect(timeEditor_->lineEdit(), &QLineEdit::returnPressed, this, commit);
     connect(calendar_, &QCalendarWidget::clicked, this, &CFindDlg::OnDateChosen);
     connect(calendar_, &QCalendarWidget::activated, this, &CFindDlg::OnDateChosen);
 }
@@ -277,10 +285,36 @@ void CFindDlg::OnDateField(int id) {
         y = now.year, m = now.month, d = now.day;
     }
     calendar_->setSelectedDate(QDate(y, m, d));
-    calendar_->setGeometry(ScaleByDpi(4), field->geometry().bottom() + 1, ScaleByDpi(232), ScaleByDpi(120));
+    PlaceCalendar(field);
     calendar_->show();
     calendar_->raise();
+    calendar_->setFocus();
     editedField_ = id;
+}
+
+// The calendar spans the dialog below the field, or above it when the room below is
+// short, never under the soft keys; its smaller font keeps all seven days in view.
+void CFindDlg::PlaceCalendar(QLabel* field) {
+    int margin = ScaleByDpi(4);
+    int bottom = softKeyBar_->y();
+    int h = std::min(calendar_->sizeHint().height(), bottom);
+    int y = field->geometry().bottom() + 1;
+    if (y + h > bottom) y = field->geometry().top() - h;
+    y = std::max(0, std::min(y, bottom - h));
+    calendar_->setGeometry(margin, y, width() - 2 * margin, h);
+}
+
+void CFindDlg::reject() {
+    // Escape first closes an open calendar or time list, then the dialog.
+    if (editedField_ != 0) {
+        QLabel* field = FieldOf(editedField_);
+        calendar_->hide();
+        timeEditor_->hide();
+        editedField_ = 0;
+        if (field) field->setFocus();
+        return;
+    }
+    OnCommand(kIdClose);
 }
 
 void CFindDlg::OnDateChosen() {
@@ -289,6 +323,7 @@ void CFindDlg::OnDateChosen() {
     if (field) field->setText(Q(FormatDateText(date.year(), date.month(), date.day())));
     calendar_->hide();
     editedField_ = 0;
+    if (field) field->setFocus();
 }
 
 void CFindDlg::OnTimeField(int id) {

@@ -148,7 +148,11 @@ TEST_F(FindDlg, CalendarTodayAndClear) {
     QTest::mouseClick(Child<QLabel>(d, 1265), Qt::LeftButton);
     ASSERT_TRUE(d.calendar()->isVisible());
     EXPECT_EQ(d.calendar()->selectedDate(), QDate(2010, 11, 17)); // empty: today
-    EXPECT_GT(d.calendar()->y(), Child(d, 1265)->geometry().bottom());
+    // Beside the field, never over it or the soft keys, all seven days in view.
+    EXPECT_FALSE(d.calendar()->geometry().intersects(Child(d, 1265)->geometry()));
+    EXPECT_LE(d.calendar()->geometry().bottom(), Child(d, 1)->parentWidget()->y());
+    EXPECT_GE(d.calendar()->width(), d.calendar()->minimumSizeHint().width());
+    EXPECT_GE(d.calendar()->height(), d.calendar()->minimumSizeHint().height());
     d.calendar()->setSelectedDate(QDate(2010, 11, 20));
     emit d.calendar()->clicked(QDate(2010, 11, 20));
     EXPECT_FALSE(d.calendar()->isVisible());
@@ -188,9 +192,19 @@ TEST_F(FindDlg, EveryFieldIsReachedAndOpenedFromTheKeyboard) {
     Child(d, 1265)->setFocus();
     QTest::keyClick(Child(d, 1265), Qt::Key_Space);
     EXPECT_TRUE(d.calendar()->isVisible());
+    // Escape closes the calendar, not the dialog; the field keeps the focus.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    EXPECT_FALSE(d.calendar()->isVisible());
+    EXPECT_TRUE(d.isVisible());
+    EXPECT_EQ(QApplication::focusWidget(), Child(d, 1265));
     Child(d, 1262)->setFocus();
     QTest::keyClick(Child(d, 1262), Qt::Key_Return);
     EXPECT_TRUE(d.timeEditor()->isVisible());
+    d.timeEditor()->setEditText(QStringLiteral("9:30"));
+    QTest::keyClick(d.timeEditor()->lineEdit(), Qt::Key_Return);
+    EXPECT_FALSE(d.timeEditor()->isVisible());
+    EXPECT_EQ(Text(d, 1262), QStringLiteral("09:30"));
+    EXPECT_EQ(QApplication::focusWidget(), Child(d, 1262));
 }
 
 TEST_F(FindDlg, ReturnInTheSearchTextRuns) {
