@@ -224,6 +224,8 @@ void CEditActionDlg::CreateControls() {
     SetId(list_, EditCmd::FloatingList);
     list_->setEditable(true);
     list_->setInsertPolicy(QComboBox::NoInsert);
+    // No inline completion: "本社" typed over a listed "本社ビル" must stay "本社".
+    list_->setCompleter(nullptr);
     list_->hide();
     connect(list_, &QComboBox::activated, this, &CEditActionDlg::OnListActivated);
     connect(list_->lineEdit(), &QLineEdit::returnPressed, this, [this] { CommitInPlaceEditor(); });
