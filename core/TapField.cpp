@@ -1,13 +1,14 @@
 // The tapped value field of the dialogs.
 #include "core/TapField.h"
 
+#include "core/TapLabel.h"
 #include "core/WidgetId.h"
 
-#include <QLabel>
 #include <QPalette>
 
 QLabel* TapField(QWidget* parent, int id) {
-    auto* label = WithId(new QLabel(parent), id);
+    auto* label = WithId(
+        new TapLabel(parent, [parent, id] { QMetaObject::invokeMethod(parent, "OnCommand", Q_ARG(int, id)); }), id);
     label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     label->setAutoFillBackground(true);
     QPalette palette = label->palette();
