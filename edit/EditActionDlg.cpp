@@ -237,7 +237,7 @@ void CEditActionDlg::CreateControls() {
     list_->setCompleter(nullptr);
     list_->hide();
     connect(list_, &QComboBox::activated, this, &CEditActionDlg::OnListActivated);
-    connect(list_->lineEdit(), &QLineEdit::returnPressed, this, [this] { CommitInPlaceEditor(); });
+    list_->lineEdit()->installEventFilter(this);
     calendar_ = new QCalendarWidget(this);
     SetId(calendar_, EditCmd::Calendar);
     calendar_->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
@@ -339,6 +339,20 @@ void CEditActionDlg::Refresh() {
     // The symbol tells the memo editor open, or without one the preference.
     bool showsList = listOpen || (!boxOpen && !memoPrefersBox_);
     memoSwitch_->setText(Q(showsList ? u"▼" : u"≡"));
+}
+
+bool CEditActionDlg::eventFilter(QObject* watched, QEvent* event) {
+    // Left to the dialog, the key would also press its default button (閉じる), which
+    // asks whether to save what was just typed.
+    if (watched == list_->lineEdit() && event->type() == QEvent::KeyPress) {
+        int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            CommitInPlaceEditor();
+            Refresh();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void CEditActionDlg::mousePressEvent(QMouseEvent* event) {

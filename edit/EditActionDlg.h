@@ -127,6 +127,8 @@ public:
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
+    // Return in the floating list's line takes its value and goes no further.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void CreateControls();
