@@ -237,6 +237,8 @@ void CEditActionDlg::CreateControls() {
     list_->setCompleter(nullptr);
     list_->hide();
     connect(list_, &QComboBox::activated, this, &CEditActionDlg::OnListActivated);
+    // The combo box hands its keys to the line without events, so both are watched.
+    list_->installEventFilter(this);
     list_->lineEdit()->installEventFilter(this);
     calendar_ = new QCalendarWidget(this);
     SetId(calendar_, EditCmd::Calendar);
@@ -344,7 +346,7 @@ void CEditActionDlg::Refresh() {
 bool CEditActionDlg::eventFilter(QObject* watched, QEvent* event) {
     // Left to the dialog, the key would also press its default button (閉じる), which
     // asks whether to save what was just typed.
-    if (watched == list_->lineEdit() && event->type() == QEvent::KeyPress) {
+    if ((watched == list_ || watched == list_->lineEdit()) && event->type() == QEvent::KeyPress) {
         int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
             CommitInPlaceEditor();
