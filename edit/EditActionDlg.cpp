@@ -237,7 +237,6 @@ void CEditActionDlg::CreateControls() {
     list_->setCompleter(nullptr);
     list_->hide();
     connect(list_, &QComboBox::activated, this, &CEditActionDlg::OnListActivated);
-    // The combo box hands its keys to the line without events, so both are watched.
     list_->installEventFilter(this);
     list_->lineEdit()->installEventFilter(this);
     calendar_ = new QCalendarWidget(this);
@@ -343,9 +342,16 @@ void CEditActionDlg::Refresh() {
     memoSwitch_->setText(Q(showsList ? u"▼" : u"≡"));
 }
 
+void CEditActionDlg::mousePressEvent(QMouseEvent* event) {
+    // A tap on the background closes the open floating editor.
+    CommitInPlaceEditor();
+    Refresh();
+    QDialog::mousePressEvent(event);
+}
+
+// Return in the floating list's text commits it and goes no further: passed on, it
+// would also press the dialog's default button "閉じる".
 bool CEditActionDlg::eventFilter(QObject* watched, QEvent* event) {
-    // Left to the dialog, the key would also press its default button (閉じる), which
-    // asks whether to save what was just typed.
     if ((watched == list_ || watched == list_->lineEdit()) && event->type() == QEvent::KeyPress) {
         int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
@@ -355,13 +361,6 @@ bool CEditActionDlg::eventFilter(QObject* watched, QEvent* event) {
         }
     }
     return QDialog::eventFilter(watched, event);
-}
-
-void CEditActionDlg::mousePressEvent(QMouseEvent* event) {
-    // A tap on the background closes the open floating editor.
-    CommitInPlaceEditor();
-    Refresh();
-    QDialog::mousePressEvent(event);
 }
 
 void CEditActionDlg::PlaceOver(QWidget* editor, QWidget* field, int height) {

@@ -50,7 +50,7 @@ TEST_F(EditDlg, FieldsAreReachedAndOpenedFromTheKeyboard) {
     QTest::keyClick(d.focusWidget(), Qt::Key_Return);
     EXPECT_EQ(d.openEditor(), InPlaceEditor::None);
     EXPECT_EQ(Text(EditCmd::Place), "Park");
-    // Return only takes the value: the default button (閉じる) is not pressed with it.
+    // That Return only closed the list: it did not also press "閉じる" (the default button).
     EXPECT_EQ(messages.count(), 0u);
     EXPECT_TRUE(d.isVisible());
     ASSERT_TRUE(TabTo(d, EditCmd::Cate1));
