@@ -9,7 +9,9 @@
 #include "store/ActionIndex.h"
 #include "store/RecorderState.h"
 
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 // The date every view shows.
@@ -62,6 +64,10 @@ public:
     std::u16string selectedActionId;
     std::u16string searchCondition; // the active search's condition; empty when none
     std::u16string currentActionId; // remembered current action, cleared by a change of data file
+    // Where a new action opened from the map view is (latitude, longitude in degrees):
+    // the held marker or point, or the selected row's position; set by the map view for
+    // that one opening of the edit dialog, absent otherwise.
+    std::optional<std::pair<double, double>> newActionPosition;
     // The file names last used by the export and the import dialog in this run.
     std::u16string exportFileName;
     std::u16string importFileName;

@@ -55,6 +55,15 @@ QStringList HalfHours(const CMainApp& app) {
     return texts;
 }
 
+// The number of two digits at `at` of a time text ("hh:mm"); 0 when they are not
+// digits (a time read from a file other programs wrote may hold anything).
+int TwoDigits(const std::u16string& time, size_t at) {
+    if (time.size() < at + 2) return 0;
+    char16_t a = time[at], b = time[at + 1];
+    if (a < u'0' || a > u'9' || b < u'0' || b > u'9') return 0;
+    return (a - u'0') * 10 + (b - u'0');
+}
+
 } // namespace
 
 ExtItemsEditorFn& ExtItemsEditorHook() {
@@ -262,9 +271,10 @@ void CEditActionDlg::CreateMenu() {
         return action;
     };
     add(menu_, u"新規作成", EditCmd::MenuNew);
-    add(menu_, u"参照", EditCmd::MenuCopy);
-    add(menu_, u"後続", EditCmd::MenuFollow);
-    add(menu_, u"削除", EditCmd::MenuDelete);
+    // Copy, follow-on and delete need an action on screen, as their toolbar buttons.
+    menuNeedsAction_[0] = add(menu_, u"参照", EditCmd::MenuCopy);
+    menuNeedsAction_[1] = add(menu_, u"後続", EditCmd::MenuFollow);
+    menuNeedsAction_[2] = add(menu_, u"削除", EditCmd::MenuDelete);
     menu_->addSeparator();
     QMenu* position = menu_->addMenu(Q(u"位置情報"));
     add(position, u"位置取得", EditCmd::Acquire);
@@ -306,6 +316,8 @@ void CEditActionDlg::Refresh() {
     memo_->setText(Q(f.memoShown));
     for (int i = 1; i <= 3; ++i)
         tools_[i]->setEnabled(!creating);
+    for (QAction* item : menuNeedsAction_)
+        item->setEnabled(!creating);
     tools_[4]->setChecked(f.continuous);
     tools_[5]->setChecked(f.openAtStartup);
     menuContinuous_->setChecked(f.continuous);
@@ -427,8 +439,8 @@ void CEditActionDlg::OpenTimeEditor(InPlaceEditor which) {
         request.title = start ? u"開始時刻" : u"終了時刻";
         request.extraCaption = u"終日";
         request.showExtra = start;
-        request.hour = time.size() >= 5 ? std::stoi(std::string(time.begin(), time.begin() + 2)) : 0;
-        request.minute = time.size() >= 5 ? std::stoi(std::string(time.begin() + 3, time.begin() + 5)) : 0;
+        request.hour = TwoDigits(time, 0);
+        request.minute = TwoDigits(time, 3);
         if (RunTimeSelectDlg(this, request) != 1) return;
         std::u16string picked = request.resultHour >= 25
                                     ? std::u16string(kAllDayText)
@@ -559,9 +571,16 @@ void CEditActionDlg::OnMemoSwitch() {
 }
 
 bool CEditActionDlg::Unsaved(bool shortQuestions) {
-    bool go = form_->CheckUnsaved(shortQuestions) == kFormDone;
+    int result = form_->CheckUnsaved(shortQuestions);
     Refresh();
-    return go;
+    // Saved, but the index is not whole (told): no command may go on over it.
+    if (result == kFormIndexFailed) EndOverBrokenIndex();
+    return result == kFormDone;
+}
+
+void CEditActionDlg::EndOverBrokenIndex() {
+    form_->RecordSwitches();
+    done(1);
 }
 
 void CEditActionDlg::OnCommand(int id) {
@@ -685,7 +704,9 @@ void CEditActionDlg::OnCommand(int id) {
 }
 
 void CEditActionDlg::OnSave() {
-    if (form_->Save() != kFormDone) {
+    int result = form_->Save();
+    if (result == kFormIndexFailed) return EndOverBrokenIndex();
+    if (result != kFormDone) {
         Refresh();
         return;
     }
@@ -719,6 +740,7 @@ void CEditActionDlg::OnExit() {
 
 void CEditActionDlg::OnDelete() {
     int result = form_->Delete();
+    if (result == kFormIndexFailed) return EndOverBrokenIndex();
     if (result == kFormListEmpty) {
         done(1);
         return;

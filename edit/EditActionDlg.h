@@ -144,6 +144,9 @@ private:
     void PlaceOver(QWidget* editor, QWidget* field, int height);
     void HideEditors();
     bool Unsaved(bool shortQuestions = false);
+    // A write went through but the action index could not be read back (the user was
+    // told): the dialog ends with 1 so that the caller refills from the data file.
+    void EndOverBrokenIndex();
     void OnSave();
     void OnCloseCommand(int id);
     void OnOkCommand();
@@ -187,6 +190,7 @@ private:
     QToolBar* toolBar_ = nullptr;
     QAction* tools_[6] = {};
     QMenu* menu_ = nullptr;
+    QAction* menuNeedsAction_[3] = {}; // 参照, 後続, 削除
     QAction* menuContinuous_ = nullptr;
     QAction* menuStartup_ = nullptr;
     QPushButton* softSave_ = nullptr;

@@ -129,6 +129,12 @@ void EditActionForm::Open(int mode) {
         } else {
             StartNewOn(app_.shownDate.year, app_.shownDate.month, app_.shownDate.day);
         }
+        // Opened from the map view: the held or selected point is the new action's place.
+        if (mode == kModeNew && app_.newActionPosition) {
+            latitude = FormatDegreesText(app_.newActionPosition->first);
+            longitude = FormatDegreesText(app_.newActionPosition->second);
+            RefreshMemoDisplay();
+        }
         position = app_.actionIndex.count();
         break;
     }
@@ -431,8 +437,7 @@ int EditActionForm::Create(ActionRecord& record) {
                     u"アクション作成エラー", MB_OK | MB_ICONERROR);
         return kFormStopped;
     }
-    AfterWrite(record);
-    return kFormDone;
+    return AfterWrite(record);
 }
 
 int EditActionForm::Update(ActionRecord& record) {
@@ -444,30 +449,32 @@ int EditActionForm::Update(ActionRecord& record) {
                     u"アクション変更エラー", MB_OK | MB_ICONERROR);
         return kFormStopped;
     }
-    AfterWrite(record);
-    return kFormDone;
+    return AfterWrite(record);
 }
 
-void EditActionForm::AfterWrite(const ActionRecord& record) {
+int EditActionForm::AfterWrite(const ActionRecord& record) {
     actId = record[ActionField::ActId];
     lastUpdate = record[ActionField::LastUpdate];
     app_.currentActionId = actId.value_or(u"");
     app_.selectedActionId = app_.currentActionId;
-    RefreshIndexAfterSave(*table_, app_.actionIndex, *actId, app_.searchCondition);
+    HRESULT indexed = RefreshIndexAfterSaveOrTell(*table_, app_.actionIndex, *actId, app_.searchCondition, owner_);
     loadedStartDate = startDate;
     int year = 0, month = 0, day = 0;
     if (ParseDateText(startDate, year, month, day) == 0) app_.shownDate = ShownDate{year, month, day};
+    return FAILED(indexed) ? kFormIndexFailed : kFormDone;
 }
 
 int EditActionForm::Write() {
     ActionRecord record = ToRecord();
     int result = state == EditState::New ? Create(record) : Update(record);
-    if (result != kFormDone) {
+    if (result == kFormStopped) {
         ShowInvalidInput(owner_);
         return kFormStopped;
     }
+    // Written, also when the index could not be read back afterwards.
     state = EditState::Change;
-    return kFormDone;
+    modified = false;
+    return result;
 }
 
 int EditActionForm::Save() {
@@ -477,10 +484,12 @@ int EditActionForm::Save() {
         if (answer == IDCANCEL) return kFormStopped;
     }
     WaitCursorScope wait;
-    if (Write() != kFormDone) return kFormStopped;
+    int written = Write();
+    if (written == kFormStopped) return kFormStopped;
     RefreshMemoDisplay();
     modified = false;
     RecordSwitches();
+    if (written == kFormIndexFailed) return kFormIndexFailed;
     if (!continuous) return kFormDone;
     long long found = app_.actionIndex.FindId(*actId);
     if (found < 0) {
@@ -500,7 +509,10 @@ int EditActionForm::CheckUnsaved(bool shortQuestions) {
                  : (shortQuestions ? u"変更しますか。" : u"アクションの内容が変更されています。変更しますか。");
     int answer = ShowMessage(owner_, text, creating ? u"作成確認" : u"変更確認", MB_YESNOCANCEL | MB_ICONQUESTION);
     if (answer == IDCANCEL) return kFormStopped;
-    if (answer == IDYES && Write() != kFormDone) return kFormStopped;
+    if (answer == IDYES) {
+        int written = Write();
+        if (written != kFormDone) return written;
+    }
     modified = false;
     RefreshMemoDisplay();
     return kFormDone;
@@ -571,8 +583,9 @@ int EditActionForm::Delete() {
                     u"アクション削除エラー", MB_OK | MB_ICONERROR);
         return kFormStopped;
     }
-    RefreshIndexAfterSave(*table_, index, id, app_.searchCondition);
+    HRESULT indexed = RefreshIndexAfterSaveOrTell(*table_, index, id, app_.searchCondition, owner_);
     modified = false;
+    if (FAILED(indexed)) return kFormIndexFailed;
     if (index.empty()) return kFormListEmpty;
     long long to = 0;
     if (!neighbour.empty()) {

@@ -27,6 +27,9 @@ inline constexpr char16_t kAcquiringText[] = u"取得中";
 inline constexpr int kFormDone = 0;
 inline constexpr int kFormStopped = -1;  // the user cancelled, or a save failed (told)
 inline constexpr int kFormListEmpty = 1; // a delete left no action: the dialog ends
+// The action was written (or deleted) but the action index could not be read back
+// (told): the dialog ends, so that no view or navigation works on a partial index.
+inline constexpr int kFormIndexFailed = -2;
 
 class EditActionForm {
 public:
@@ -90,12 +93,15 @@ public:
     // The record the form would store.
     ActionRecord ToRecord() const;
     // The save command: asks about a changed start date, creates or updates, and with
-    // continuous input switches to change on the saved action. kFormDone, kFormStopped.
+    // continuous input switches to change on the saved action. kFormDone, kFormStopped
+    // or kFormIndexFailed.
     int Save();
-    // Create or update without questions; kFormDone or kFormStopped after the messages.
+    // Create or update without questions; kFormDone, kFormStopped after the messages,
+    // or kFormIndexFailed (written, index told).
     int Write();
     // Before new, copy, follow-on, previous, next, close and exit: asks about unsaved
-    // changes (the short questions for the OK command). kFormDone or kFormStopped.
+    // changes (the short questions for the OK command). kFormDone, kFormStopped or
+    // kFormIndexFailed.
     int CheckUnsaved(bool shortQuestions = false);
 
     // --- commands inside the dialog (the unsaved check is the caller's) ---
@@ -104,7 +110,8 @@ public:
     void FollowOnAction();
     void Previous();
     void Next();
-    // Asks, deletes and shows the neighbour. kFormDone, kFormStopped or kFormListEmpty.
+    // Asks, deletes and shows the neighbour. kFormDone, kFormStopped, kFormListEmpty or
+    // kFormIndexFailed.
     int Delete();
 
     // --- position ---
@@ -133,7 +140,8 @@ private:
     void OfferPosition(const char16_t* text, const char16_t* caption, unsigned flags);
     int Create(ActionRecord& record);
     int Update(ActionRecord& record);
-    void AfterWrite(const ActionRecord& record);
+    // kFormDone, or kFormIndexFailed when the index could not be brought up to date.
+    int AfterWrite(const ActionRecord& record);
 
     CMainApp& app_;
     UserDataTable* table_;

@@ -190,9 +190,14 @@ int RecorderChain::ReadAction(const char* operation, int line, const std::u16str
     return kRecorderDone;
 }
 
-void RecorderChain::RefreshIndex(const std::u16string& id) {
-    if (DataFileTables* t = OpenTables())
-        RefreshIndexAfterSave(*t->userData, app_.actionIndex, id, app_.searchCondition);
+int RecorderChain::RefreshIndex(const std::u16string& id) {
+    DataFileTables* t = OpenTables();
+    if (!t) return kRecorderIndexFailed;
+    HRESULT hr = indexBroken_
+                     ? RebuildActionIndexOrTell(*t->userData, app_.actionIndex, app_.searchCondition, owner_)
+                     : RefreshIndexAfterSaveOrTell(*t->userData, app_.actionIndex, id, app_.searchCondition, owner_);
+    indexBroken_ = FAILED(hr);
+    return indexBroken_ ? kRecorderIndexFailed : kRecorderDone;
 }
 
 void RecorderChain::SetCurrentAction(const std::u16string& id, const std::u16string& start) {
@@ -349,18 +354,23 @@ int RecorderChain::Record(const RecorderFields& fields) {
         return kRecorderStateFailed;
     }
 
-    if (!closedId.empty()) RefreshIndex(closedId);
-    RefreshIndex(id);
-    if (lines_.size() + 1 != s.history.ids.size()) return Refill(); // the list was not whole
+    // The tap is on disk; a failed index read is told once and reported.
+    int indexed = closedId.empty() ? kRecorderDone : RefreshIndex(closedId);
+    if (indexed == kRecorderDone) indexed = RefreshIndex(id);
+    if (lines_.size() + 1 != s.history.ids.size()) { // the list was not whole
+        int refill = Refill();
+        return refill != kRecorderDone ? refill : indexed;
+    }
     if (!closedLine.empty() && !lines_.empty()) lines_.back() = closedLine;
     lines_.push_back(RecorderHistoryLine(action, true));
-    return kRecorderDone;
+    return indexed;
 }
 
 void RecorderChain::Reload() {
     state().loaded = false;
     if (LoadOnce() != 0) return;
-    if (DataFileTables* t = OpenTables()) RebuildActionIndex(*t->userData, app_.actionIndex, app_.searchCondition);
+    if (DataFileTables* t = OpenTables())
+        indexBroken_ = FAILED(RebuildActionIndexOrTell(*t->userData, app_.actionIndex, app_.searchCondition, owner_));
     Refill();
 }
 
@@ -383,9 +393,9 @@ int RecorderChain::Stop(const RecorderFields& fields) {
     }
     Stopped();
     int result = WriteOpenAction();
-    RefreshIndex(openId);
+    int indexed = RefreshIndex(openId);
     int refill = Refill();
-    return result != 0 ? result : refill;
+    return result != 0 ? result : refill != 0 ? refill : indexed;
 }
 
 int RecorderChain::Reopen() {
@@ -411,9 +421,9 @@ int RecorderChain::Reopen() {
     s.preDate = DateOf(last[ActionField::StaDateTime]);
     s.preTime = TimeOf(last[ActionField::StaDateTime]);
     int result = WriteOpenAction();
-    RefreshIndex(id);
+    int indexed = RefreshIndex(id);
     int refill = Refill();
-    return result != 0 ? result : refill;
+    return result != 0 ? result : refill != 0 ? refill : indexed;
 }
 
 int RecorderChain::Back() {
@@ -439,12 +449,12 @@ int RecorderChain::Back() {
     }
     s.history.ids.pop_back();
     int result = WriteHistoryCount(u"レコーダーの設定値書込みに時にエラー発生。");
-    RefreshIndex(lastId);
+    int indexed = RefreshIndex(lastId);
     if (s.history.ids.empty()) {
         Stopped();
         if (WriteOpenAction() != 0) result = kRecorderStateFailed;
         lines_.clear();
-        return result;
+        return result != 0 ? result : indexed;
     }
     const std::u16string id = s.history.ids.back();
     s.preActId = id;
@@ -464,11 +474,11 @@ int RecorderChain::Back() {
         s.preTime = TimeOf(previous[ActionField::StaDateTime]);
         if (WriteOpenAction() != 0) result = kRecorderStateFailed;
         ReopenAction(previous, true);
-        RefreshIndex(id);
+        if (indexed == kRecorderDone) indexed = RefreshIndex(id);
         SetCurrentAction(id, TextOf(previous[ActionField::StaDateTime]));
     }
     int refill = Refill();
-    return result != 0 ? result : refill;
+    return result != 0 ? result : refill != 0 ? refill : indexed;
 }
 
 int RecorderChain::Clear() {
@@ -511,7 +521,8 @@ int RecorderChain::DeleteLines(const std::vector<int>& rows) {
             result = kRecorderDeleteFailed;
             break;
         }
-        RefreshIndex(id);
+        // Told once; the deletions go on and the index is read whole next time.
+        if (result != kRecorderIndexFailed && RefreshIndex(id) != kRecorderDone) result = kRecorderIndexFailed;
     }
     int refill = Refill();
     return result != 0 ? result : refill;

@@ -32,6 +32,7 @@ inline constexpr int kRecorderUpdateFailed = -3; // the open action could not be
 inline constexpr int kRecorderInsertFailed = -4; // the new action could not be inserted
 inline constexpr int kRecorderStateFailed = -5;  // a recorder item or history row could not be written
 inline constexpr int kRecorderDeleteFailed = -6; // an action could not be deleted (trace shown)
+inline constexpr int kRecorderIndexFailed = -7;  // written, but the action index could not be read (told)
 
 // The history line of an action: start date, " ", hh:mm (or "終日" for 00:00:00 to
 // 24:00:00), "::", place, "...::" when open else "::", category 1, "::", category 2.
@@ -101,7 +102,10 @@ private:
     // Writes RcdrPreActId and RcdrPreDateTime; kRecorderStateFailed after telling.
     int WriteOpenAction();
     int WriteHistoryCount(const char16_t* failureText);
-    void RefreshIndex(const std::u16string& id);
+    // Brings the index up to date after a write of the action; kRecorderDone, or
+    // kRecorderIndexFailed after telling. Once a read has failed, the next refresh reads
+    // the whole index (one action put into an empty index would look like a diary).
+    int RefreshIndex(const std::u16string& id);
     void SetCurrentAction(const std::u16string& id, const std::u16string& start);
     void Stopped();
     // After a failed commit: the state, index and lines as the data file has them.
@@ -110,4 +114,5 @@ private:
     CMainApp& app_;
     WindowHandle owner_;
     std::vector<std::u16string> lines_;
+    bool indexBroken_ = false;
 };

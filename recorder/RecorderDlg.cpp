@@ -37,6 +37,12 @@ QString Q(std::u16string_view text) {
     return ToQString(text);
 }
 
+// The tap reached the data file: done, or written with an index that could not be read
+// back (the chain has told that).
+bool Written(int result) {
+    return result == kRecorderDone || result == kRecorderIndexFailed;
+}
+
 int FieldOfTarget(int target) {
     switch (target) {
     case kEditTime:
@@ -292,13 +298,13 @@ void CRecorderDlg::OnCommand(int id) {
     case Record:
     case SoftKeyRecord:
     case MenuRecord:
-        if (chain_.Record(ReadFields()) == kRecorderDone) ResetTimeAndPosition();
+        if (Written(chain_.Record(ReadFields()))) ResetTimeAndPosition();
         ShowChain();
         break;
     case StopRestart:
     case MenuStopRestart:
         if (chain_.open()) {
-            if (chain_.Stop(ReadFields()) == kRecorderDone) ResetTimeAndPosition();
+            if (Written(chain_.Stop(ReadFields()))) ResetTimeAndPosition();
         } else {
             chain_.Reopen();
         }

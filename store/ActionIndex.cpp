@@ -367,6 +367,13 @@ HRESULT RefreshIndexAfterSave(UserDataTable& table, ActionIndex& index, std::u16
     return S_OK;
 }
 
+HRESULT RefreshIndexAfterSaveOrTell(UserDataTable& table, ActionIndex& index, std::u16string_view id,
+                                    std::u16string_view searchCondition, WindowHandle owner) {
+    if (SUCCEEDED(RefreshIndexAfterSave(table, index, id, searchCondition))) return S_OK;
+    // The refresh has taken the action out; only a full read gives a whole index again.
+    return RebuildActionIndexOrTell(table, index, searchCondition, owner);
+}
+
 long long SearchActionIndex(const ActionIndex& index, std::u16string_view date, std::u16string_view time,
                             SearchMode mode) {
     if (index.empty()) return -101;

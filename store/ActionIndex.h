@@ -92,6 +92,13 @@ HRESULT RebuildActionIndexOrTell(UserDataTable& table, ActionIndex& index, std::
 // matches the search condition) is read and put in place by bisection.
 HRESULT RefreshIndexAfterSave(UserDataTable& table, ActionIndex& index, std::u16string_view id,
                               std::u16string_view searchCondition = {});
+// RefreshIndexAfterSave for the commands that change one action (edit dialog, recorder):
+// when the action cannot be read back, the whole index is read again, and when that
+// fails too the user is told as RebuildActionIndexOrTell tells it (the index is then
+// empty). S_OK, or the engine's code: the caller must not go on as if the index held
+// the diary.
+HRESULT RefreshIndexAfterSaveOrTell(UserDataTable& table, ActionIndex& index, std::u16string_view id,
+                                    std::u16string_view searchCondition, WindowHandle owner);
 
 // Position of the action in the index; -101 empty index, -103 query failed, -104 no
 // such action in the table, -105 read failed, -1 not in the index.

@@ -324,8 +324,17 @@ std::vector<int> CMainWnd::SelectedActionRows() const {
 
 void CMainWnd::OpenEditDialog(int mode) {
     if (mode == EditDlgMode::New) app_.selectedPosition = app_.actionIndex.count();
-    if (!ViewHooks().runEditDialog) return;
+    // A new action from the map view starts at the held point (set by the hold menu)
+    // or else at the selected row's position.
+    if (mode == EditDlgMode::New && app_.currentView == 5 && !app_.newActionPosition)
+        app_.newActionPosition = mapView_->SelectedRowPosition();
+    if (mode != EditDlgMode::New) app_.newActionPosition.reset();
+    if (!ViewHooks().runEditDialog) {
+        app_.newActionPosition.reset();
+        return;
+    }
     ViewHooks().runEditDialog(*this, mode);
+    app_.newActionPosition.reset();
     RefillView();
     update();
 }

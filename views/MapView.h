@@ -8,6 +8,9 @@
 
 #include <QRect>
 
+#include <optional>
+#include <utility>
+
 class CMainWnd;
 class QMenu;
 class QMouseEvent;
@@ -38,6 +41,9 @@ public:
     // Stores the list's column widths for the orientation (on leaving the view).
     void SaveColumnWidths();
     bool ActionOfRow(int row, std::u16string& id, long long& position) const;
+    // The position of the first selected list row, when it has one: where a new action
+    // opened from the map view without a hold is.
+    std::optional<std::pair<double, double>> SelectedRowPosition() const;
     const MapViewData& data() const { return data_; }
     MapPlot& plot() { return plot_; }
     QMenu* menu() const { return menu_; }
@@ -48,6 +54,8 @@ private:
     void CreateMenu();
     void OnMenu(int command);
     // The web map at the held marker, or at the held point when no marker was hit.
+    // The held marker's position, or the coordinates under the held point.
+    std::pair<double, double> HeldPosition() const;
     void OpenWebMapAtHold();
     void PlaceOriginOnce();
     void RepaintPlot();

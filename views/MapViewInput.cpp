@@ -115,6 +115,7 @@ void CMapView::OnMenu(int command) {
         return;
     }
     if (command == New) {
+        window_.app_.newActionPosition = HeldPosition();
         window_.OpenEditDialog(EditDlgMode::New);
         return;
     }
@@ -132,18 +133,32 @@ void CMapView::OnMenu(int command) {
                                              : EditDlgMode::Follow);
 }
 
-void CMapView::OpenWebMapAtHold() {
+std::pair<double, double> CMapView::HeldPosition() const {
     int marker = plot_.selectedMarker;
     if (marker >= 0 && marker < static_cast<int>(data_.positions.size())) {
         const MapPosition& p = data_.positions[static_cast<size_t>(marker)];
-        OpenWebMap(&window_, p.latitude, p.longitude);
-        return;
+        return {p.latitude, p.longitude};
     }
     // The held point is in window coordinates; the plot's rows start at its top.
     double latitude, longitude;
     PlotPointCoordinates(plot_, plot_.tapX, plot_.tapY - PlotArea().top(), latitude, longitude);
-    Trace("wLat=%f mLat=%f Oy=%d Py=%d Scl=%d", latitude, plot_.lat0, plot_.oy, plot_.tapY, plot_.scale);
-    Trace("wLon=%f mLon=%f Ox=%d Px=%d Scl=%d", longitude, plot_.lon0, plot_.ox, plot_.tapX, plot_.scale);
+    return {latitude, longitude};
+}
+
+std::optional<std::pair<double, double>> CMapView::SelectedRowPosition() const {
+    std::vector<int> rows = window_.SelectedActionRows();
+    if (rows.empty() || rows[0] < 0 || rows[0] >= static_cast<int>(data_.positions.size())) return std::nullopt;
+    const MapPosition& p = data_.positions[static_cast<size_t>(rows[0])];
+    if (!p.hasPosition) return std::nullopt;
+    return std::pair{p.latitude, p.longitude};
+}
+
+void CMapView::OpenWebMapAtHold() {
+    auto [latitude, longitude] = HeldPosition();
+    if (plot_.selectedMarker < 0) {
+        Trace("wLat=%f mLat=%f Oy=%d Py=%d Scl=%d", latitude, plot_.lat0, plot_.oy, plot_.tapY, plot_.scale);
+        Trace("wLon=%f mLon=%f Ox=%d Px=%d Scl=%d", longitude, plot_.lon0, plot_.ox, plot_.tapX, plot_.scale);
+    }
     OpenWebMap(&window_, latitude, longitude);
 }
 

@@ -78,6 +78,38 @@ TEST_F(RecorderChainTest, ARecordClosesTheOpenActionWithTheMove) {
     EXPECT_TRUE(rebuilt == app.actionIndex);
 }
 
+// A tap is written but the index cannot be read back (here: a search condition the
+// engine refuses): the chain tells it once per tap and reports it; the tap stays on
+// disk. Once the condition reads again, the next tap reads the whole index instead of
+// putting its action into the empty one.
+TEST_F(RecorderChainTest, AnIndexThatCannotBeReadAfterATapIsToldAndReadWholeNextTime) {
+    RecorderChain chain(app, nullptr);
+    ASSERT_EQ(chain.LoadOnce(), 0);
+    ASSERT_EQ(chain.Record(Fields("0900", "A", "", "")), kRecorderDone);
+    messages.Clear();
+    app.searchCondition = u"no_such_column = 1";
+    ASSERT_EQ(chain.Record(Fields("1000", "B", "", "")), kRecorderIndexFailed);
+    ASSERT_EQ(messages.count(), 1u); // two refreshes, one message
+    EXPECT_TRUE(messages.last().text.starts_with(u"アクション一覧の読込みに失敗しました。(80041001)\n"));
+    EXPECT_EQ(messages.last().caption, u"データファイル読込エラー");
+    EXPECT_EQ(messages.last().flags, MB_OK | MB_ICONSTOP);
+    const std::u16string second = app.recorder.preActId;
+    EXPECT_EQ(Text(Stored(second)[ActionField::Place]), "B");
+    EXPECT_EQ(StoredHistory().size(), 2u);
+    messages.Answer(IDYES);
+    ASSERT_EQ(chain.Back(), kRecorderIndexFailed); // asks, deletes, tells
+    EXPECT_EQ(messages.count(), 3u);
+
+    app.searchCondition.clear();
+    messages.Clear();
+    ASSERT_EQ(chain.Record(Fields("1100", "C", "", "")), kRecorderDone);
+    EXPECT_EQ(messages.count(), 0u);
+    ActionIndex rebuilt;
+    ASSERT_EQ(RebuildActionIndex(*OpenTables()->userData, rebuilt), S_OK);
+    EXPECT_GT(rebuilt.count(), 1);
+    EXPECT_TRUE(rebuilt == app.actionIndex);
+}
+
 TEST_F(RecorderChainTest, ClosingKeepsTheSamePlaceAndNeverEndsBeforeTheStart) {
     RecorderChain chain(app, nullptr);
     ASSERT_EQ(chain.LoadOnce(), 0);

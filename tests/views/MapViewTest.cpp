@@ -257,6 +257,51 @@ TEST_F(MapView, DragPansAndFoldsIntoTheReference) {
     EXPECT_EQ(map.plot().scale, 66);
 }
 
+// "新規作成..." of menu 131 gives the edit dialog the held point (or the held marker's
+// position); the main menu's "新規作成" in the map view the selected row's position,
+// none without one. The position is for that one opening only.
+TEST_F(MapView, NewActionStartsAtTheHeldPointOrTheSelectedRow) {
+    InsertDay();
+    using Point = std::optional<std::pair<double, double>>;
+    std::vector<Point> given;
+    ViewHooks().runEditDialog = [&](CMainWnd& window, int mode) {
+        EXPECT_EQ(mode, EditDlgMode::New);
+        given.push_back(window.app().newActionPosition);
+        return 2;
+    };
+    CMainWnd& w = Window(5);
+    CMapView& map = w.mapView();
+    QRect area = map.PlotArea();
+    QList<QAction*> items = map.menu()->actions();
+    ASSERT_EQ(items[4]->text().toStdString(), "新規作成...");
+    // 30 px right of and 60 px below the origin: scale 100 px per degree.
+    map.Hold(QPoint(map.plot().ox + 30, area.top() + map.plot().oy + 60));
+    items[4]->trigger();
+    ASSERT_EQ(given.size(), 1u);
+    ASSERT_TRUE(given[0]);
+    EXPECT_DOUBLE_EQ(given[0]->first, map.plot().lat0 - 0.6);
+    EXPECT_DOUBLE_EQ(given[0]->second, map.plot().lon0 + 0.3);
+    EXPECT_FALSE(app.newActionPosition);
+    MapPoint a = MarkerAnchor(map.plot(), map.data().positions[1], area.top());
+    map.Hold(QPoint(a.x, a.y));
+    items[4]->trigger();
+    ASSERT_TRUE(given[1]);
+    EXPECT_EQ(*given[1], std::pair(35.2, 139.4));
+    w.listControl()->clearSelection();
+    w.listControl()->topLevelItem(0)->setSelected(true);
+    w.OnCommand(Cmd::EditNew);
+    ASSERT_TRUE(given[2]);
+    EXPECT_EQ(*given[2], std::pair(35.0, 139.0));
+    w.listControl()->clearSelection();
+    w.listControl()->topLevelItem(2)->setSelected(true); // 家 has no position
+    w.OnCommand(Cmd::EditNew);
+    EXPECT_FALSE(given[3]);
+    w.SelectView(1);
+    w.OnCommand(Cmd::EditNew);
+    ASSERT_EQ(given.size(), 5u);
+    EXPECT_FALSE(given[4]);
+}
+
 TEST_F(MapView, MoveCentresOnTheSelectedRow) {
     InsertDay();
     CMainWnd& w = Window(5);
