@@ -141,6 +141,8 @@ void CRecorderDlg::CreateControls() {
     for (QComboBox* editor : {timeEditor_, valueEditor_}) {
         editor->setEditable(true);
         editor->setInsertPolicy(QComboBox::NoInsert);
+        // No inline completion: Return keeps exactly what was typed.
+        editor->setCompleter(nullptr);
         editor->hide();
         // A choice from the drop-down leaves its whole text selected for typing over.
         connect(editor, &QComboBox::activated, this, [editor] {
