@@ -3,10 +3,10 @@
 // TIDEMARK_BENCH_DATA (default /tmp/tidemark-bench-map-options).
 #pragma once
 
+#include "app/MainApp.h"
 #include "core/Random.h"
 #include "core/Utf.h"
 #include "store/DataFileTables.h"
-#include "app/MainApp.h"
 
 #include <sqlite3.h>
 

@@ -364,8 +364,8 @@ TEST_F(MapView, ScaleLabelClearsTheZoomStrip) {
                 QPainter painter(&image);
                 map.Paint(painter);
             }
-            QRect label = map.ScaleLabelRect(ToQString(ScaleBarLabel(ComputeScaleBar(map.plot().lat0, 100,
-                                                                                    ScaleByDpi(100)).metres)));
+            QRect label = map.ScaleLabelRect(
+                ToQString(ScaleBarLabel(ComputeScaleBar(map.plot().lat0, 100, ScaleByDpi(100)).metres)));
             int greenLeft = 0, greenInStrip = 0;
             for (int y = 2 * label.top(); y < 2 * (label.bottom() + 1); ++y)
                 for (int x = 2 * label.left(); x < 2 * (area.right() + 1); ++x)
