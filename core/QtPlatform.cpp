@@ -139,6 +139,9 @@ void QtProgress::Step(std::int64_t done) {
         dialog_ = new QProgressDialog(title_, QString(), 0, total_ > 0 ? static_cast<int>(total_) : 0);
         dialog_->setWindowModality(Qt::ApplicationModal);
         dialog_->setMinimumDuration(0);
+        // A dialog shows itself only from setValue, which a loop of unknown length
+        // (compaction) never calls: it is shown here.
+        dialog_->show();
     }
     if (dialog_) {
         if (total_ > 0) dialog_->setValue(static_cast<int>(std::min(done, total_)));

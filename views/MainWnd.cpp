@@ -381,14 +381,29 @@ void CMainWnd::LayOut() {
     for (int k = 0; k < 7; ++k)
         monthHeaders_[k]->setGeometry(k * w / 7, top + r, (k + 1) * w / 7 - k * w / 7, headerHeight);
     int listTop = top + r;
-    if (app_.currentView == 5) listTop += ScaleByDpi(160);
-    list_->setGeometry(0, listTop, w, std::max(0, bottom - listTop));
+    QRect listRect(0, listTop, w, std::max(0, bottom - listTop));
+    LayOutMap(listRect);
+    list_->setGeometry(listRect);
     int monthListTop = std::min(top + ScaleByDpi(141), bottom);
     monthList_->setGeometry(0, monthListTop, w, std::max(0, bottom - monthListTop));
     QSize calendarSize = calendar_->minimumSizeHint().expandedTo(calendar_->sizeHint());
     calendar_->setGeometry(0, top + r, std::min(calendarSize.width(), w),
                            std::min(calendarSize.height(), bottom - top - r));
     LayOutView();
+}
+
+void CMainWnd::LayOutMap(QRect& listRect) {
+    // Upright, the plot spans the width above the list. On its side the window is too
+    // low for both one above the other: the plot takes the left of the whole height and
+    // the list the rest of the width beside it.
+    if (IsPortrait()) {
+        mapPlotRect_ = QRect(0, listRect.top(), listRect.width(), ScaleByDpi(160));
+        if (app_.currentView == 5) listRect.setTop(listRect.top() + ScaleByDpi(160));
+        return;
+    }
+    int plotWidth = std::min(ScaleByDpi(240), listRect.width() * 3 / 5);
+    mapPlotRect_ = QRect(0, listRect.top(), plotWidth, std::max(listRect.height(), ScaleByDpi(100)));
+    if (app_.currentView == 5) listRect.setLeft(plotWidth);
 }
 
 void CMainWnd::LayOutView() {

@@ -120,6 +120,8 @@ private:
     // Asks whether to delete the actions (one or several) and deletes them on Yes.
     void AskAndDelete(const std::vector<std::u16string>& ids);
     // The current view's part of the layout.
+    // The map plot and the list beside or below it; the list's rectangle is narrowed.
+    void LayOutMap(QRect& listRect);
     void LayOutView();
 
     // The day view (views/DayView.cpp).
@@ -143,6 +145,7 @@ private:
     std::array<CWeekdayButton*, 7> weekday_{};
     std::array<QPushButton*, 5> nav_{}; // 1062 《, 1061 <, 1058 ・, 1059 >, 1060 》
     QTreeWidget* list_ = nullptr;
+    QRect mapPlotRect_; // the map view's plot, laid out with the list
     QListWidget* monthList_ = nullptr;
     QCalendarWidget* calendar_ = nullptr;
     QLabel* calendarHeading_ = nullptr;

@@ -7,6 +7,7 @@
 #include "store/DataFileTables.h"
 #include "views/MainWnd.h"
 
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QMenu>
 #include <QPainter>
@@ -18,13 +19,21 @@ QString Q(const std::u16string& text) {
     return ToQString(text);
 }
 
-// Text with its top left at (x, y), drawn opaque in white on the colour.
-void DrawLabel(QPainter& painter, int x, int y, const QString& text, QColor background) {
-    QRect box = painter.fontMetrics().boundingRect(text);
-    QRect at(x, y, box.width() + 2, painter.fontMetrics().height());
+// The box of a label with its top left at (x, y).
+QRect LabelRect(const QFont& font, int x, int y, const QString& text) {
+    QFontMetrics metrics(font);
+    return QRect(x, y, metrics.boundingRect(text).width() + 2, metrics.height());
+}
+
+// Text in its box, drawn opaque in white on the colour.
+void DrawLabel(QPainter& painter, const QRect& at, const QString& text, QColor background) {
     painter.fillRect(at, background);
     painter.setPen(Qt::white);
     painter.drawText(at, Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip, text);
+}
+
+void DrawLabel(QPainter& painter, int x, int y, const QString& text, QColor background) {
+    DrawLabel(painter, LabelRect(painter.font(), x, y, text), text, background);
 }
 
 } // namespace
@@ -34,10 +43,23 @@ CMapView::CMapView(CMainWnd& window) : window_(window) {
 }
 
 QRect CMapView::PlotArea() const {
-    int height = ScaleByDpi(160);
-    int top = window_.list_->y() - height;
-    int width = window_.IsPortrait() ? window_.width() : std::min(window_.width(), ScaleByDpi(240));
-    return QRect(0, top, width, height);
+    return window_.mapPlotRect_;
+}
+
+QRect CMapView::ZoomOutRect() const {
+    QRect area = PlotArea();
+    const int strip = ScaleByDpi(14);
+    return LabelRect(window_.smallFont_, area.right() + 1 - strip, area.bottom() + 1 - ScaleByDpi(15),
+                     QStringLiteral("--"));
+}
+
+QRect CMapView::ScaleLabelRect(const QString& text) const {
+    // In the plot's bottom right corner a little left of the zoom strip, whatever the
+    // label's width, so that it covers neither the strip's "--" nor the list below.
+    QRect area = PlotArea();
+    QRect box = LabelRect(window_.smallFont_, 0, 0, text);
+    int right = area.right() + 1 - ScaleByDpi(14) - ScaleByDpi(2);
+    return box.translated(right - box.width(), area.bottom() + 1 - box.height());
 }
 
 void CMapView::PlaceOriginOnce() {
@@ -140,7 +162,7 @@ void CMapView::Paint(QPainter& painter) {
     painter.setFont(window_.smallFont_);
     painter.fillRect(QRect(w - strip, t, strip, h), QColor(128, 128, 255));
     DrawLabel(painter, w - strip, t + 1, QStringLiteral("+"), QColor(255, 128, 128));
-    DrawLabel(painter, w - strip, t + h - ScaleByDpi(15), QStringLiteral("--"), QColor(255, 128, 128));
+    DrawLabel(painter, ZoomOutRect(), QStringLiteral("--"), QColor(255, 128, 128));
     auto cross = [&](QColor colour) {
         painter.setPen(colour);
         painter.drawLine(0, t + h / 2, w, t + h / 2);
@@ -170,10 +192,9 @@ void CMapView::Paint(QPainter& painter) {
     }
     painter.restore();
 
-    const int dpiY = ProgramDpi();
     const QColor green(96, 192, 96);
-    // The label offsets are 96-dpi lengths like the rest of the layout.
-    DrawLabel(painter, w - ScaleByDpi(50), t + h - (dpiY + 4) * 12 / 96, Q(ScaleBarLabel(bar.metres)), green);
+    QString scaleText = Q(ScaleBarLabel(bar.metres));
+    DrawLabel(painter, ScaleLabelRect(scaleText), scaleText, green);
     double latitude = plot_.lat0 - static_cast<double>(h / 2 - plot_.oy) / plot_.scale;
     double longitude = plot_.lon0 + static_cast<double>(w / 2 - plot_.ox) / plot_.scale;
     DrawLabel(painter, 0, t + h / 2 - ScaleByDpi(5), Q(CentreDegreesText(latitude)), green);

@@ -7,6 +7,7 @@
 #include "views/MapViewData.h"
 
 #include <QRect>
+#include <QString>
 
 #include <optional>
 #include <utility>
@@ -25,6 +26,9 @@ public:
     void Paint(QPainter& painter);
     // The plot area in window coordinates (the zoom strip is its rightmost 14 pixels).
     QRect PlotArea() const;
+    // The zoom strip's "--" box and the scale bar's label box (the label's text given).
+    QRect ZoomOutRect() const;
+    QRect ScaleLabelRect(const QString& text) const;
 
     // The pointer on the window; Press returns false for a point outside the plot.
     bool Press(QPoint at);

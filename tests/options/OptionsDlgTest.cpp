@@ -3,6 +3,7 @@
 // chooser and change of data file, the after-sheet steps, and screenshots of the pages.
 #include "options/OptionsDlg.h"
 
+#include "core/QtPlatform.h"
 #include "core/Utf.h"
 #include "filedlg/FileSelectDialog.h"
 #include "store/DataFileTables.h"
@@ -15,12 +16,15 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
 
+#include <chrono>
 #include <filesystem>
+#include <thread>
 
 namespace {
 
@@ -187,6 +191,29 @@ TEST_F(OptionsDlg, AfterTheSheet) {
     EXPECT_EQ(app.settings.SeqViewRng, 10);
     EXPECT_EQ(app.listPage, 0); // the page of the selected action
     EXPECT_TRUE(w.findChild<QWidget*>(QStringLiteral("id%1").arg(Cmd::Ok))->isVisible());
+}
+
+// A loop of unknown length (the compaction's one engine call) shows its progress dialog
+// once it has run half a second, and takes it down at its end.
+TEST(QtProgressDialog, ShowsForALoopOfUnknownLength) {
+    auto shown = [] {
+        int n = 0;
+        for (QWidget* top : QApplication::topLevelWidgets())
+            if (auto* d = qobject_cast<QProgressDialog*>(top); d && d->isVisible())
+                n += d->labelText() == QString::fromUtf16(u"データファイル圧縮中");
+        return n;
+    };
+    QtProgress progress;
+    progress.Start(u"データファイル圧縮中", -1);
+    progress.Step(1);
+    EXPECT_EQ(shown(), 0); // not before half a second
+    std::this_thread::sleep_for(std::chrono::milliseconds(520));
+    progress.Step(2);
+    EXPECT_EQ(shown(), 1);
+    progress.Step(3);
+    EXPECT_EQ(shown(), 1);
+    progress.Finish();
+    EXPECT_EQ(shown(), 0);
 }
 
 TEST_F(OptionsDlg, ScreenshotsOfTheSixPages) {

@@ -2,6 +2,8 @@
 // the fill with its reference and list, taps and drags through the window, "移動",
 // menu 131 and the web map of the 編集 menu captured at the opener.
 #include "views/MapView.h"
+#include "core/QtPlatform.h"
+#include "core/ScaleByDpi.h"
 #include "core/Utf.h"
 #include "edit/WebMap.h"
 #include "store/DataFileTables.h"
@@ -376,6 +378,78 @@ TEST_F(MapView, WebMapOfTheEditMenuAndOfMenu131) {
     items[0]->trigger();
     EXPECT_EQ(urls.back(), "https://maps.google.com/m/local?hl=ja&ie=UTF8&ll=34.500000,139.500000&z=14");
     map.menu()->hide();
+}
+
+// The scale bar's label sits left of the zoom strip and clear of its "--" at every
+// dpi, upright and on its side, also when painted at a device pixel ratio of 2.
+TEST_F(MapView, ScaleLabelClearsTheZoomStrip) {
+    InsertDay();
+    const QColor green(96, 192, 96);
+    for (int dpi : {96, 144, 192}) {
+        SetProgramDpi(dpi);
+        for (bool upright : {true, false}) {
+            SCOPED_TRACE(testing::Message() << dpi << (upright ? " upright" : " on its side"));
+            CMainWnd& w = Window(5);
+            int narrow = ScaleByDpi(240), wide = ScaleByDpi(320);
+            w.resize(upright ? narrow : wide, upright ? wide : narrow);
+            w.RefillView();
+            CMapView& map = w.mapView();
+            QRect area = map.PlotArea();
+            QRect strip(area.right() + 1 - ScaleByDpi(14), area.top(), ScaleByDpi(14), area.height());
+            for (const char* text : {"50km", "500km", "200m", "2Mm"}) {
+                QRect label = map.ScaleLabelRect(QString::fromUtf8(text));
+                EXPECT_FALSE(label.intersects(strip)) << text;
+                EXPECT_FALSE(label.intersects(map.ZoomOutRect())) << text;
+                EXPECT_TRUE(area.contains(label)) << text;
+            }
+            QImage image(w.size() * 2, QImage::Format_RGB32);
+            image.setDevicePixelRatio(2);
+            image.fill(Qt::black);
+            {
+                QPainter painter(&image);
+                map.Paint(painter);
+            }
+            QRect label = map.ScaleLabelRect(
+                ToQString(ScaleBarLabel(ComputeScaleBar(map.plot().lat0, 100, ScaleByDpi(100)).metres)));
+            int greenLeft = 0, greenInStrip = 0;
+            for (int y = 2 * label.top(); y < 2 * (label.bottom() + 1); ++y)
+                for (int x = 2 * label.left(); x < 2 * (area.right() + 1); ++x)
+                    if (image.pixelColor(x, y) == green) ++(x < 2 * strip.left() ? greenLeft : greenInStrip);
+            EXPECT_GT(greenLeft, 0);
+            EXPECT_EQ(greenInStrip, 0);
+            QRect minus = map.ZoomOutRect();
+            int pink = 0;
+            for (int y = 2 * minus.top(); y < 2 * (minus.bottom() + 1); ++y)
+                for (int x = 2 * minus.left(); x < 2 * (minus.right() + 1); ++x)
+                    pink += image.pixelColor(x, y) == QColor(255, 128, 128);
+            EXPECT_GT(pink, minus.width() * minus.height()); // of its 4 × w × h device pixels
+        }
+    }
+    SetProgramDpi(144);
+}
+
+// On its side the list stands beside the plot over the whole height: several rows show
+// and the plot keeps a usable size.
+TEST_F(MapView, LandscapeListBesideThePlot) {
+    InsertDay();
+    CMainWnd& w = Window(5);
+    w.resize(480, 360);
+    w.RefillView();
+    QRect area = w.mapView().PlotArea();
+    QTreeWidget* list = w.listControl();
+    EXPECT_GE(area.width(), 240);
+    EXPECT_GE(area.height(), 240);
+    EXPECT_FALSE(list->geometry().intersects(area));
+    EXPECT_EQ(list->geometry().left(), area.right() + 1);
+    EXPECT_EQ(list->geometry().top(), area.top());
+    int rowHeight = list->visualItemRect(list->topLevelItem(0)).height();
+    ASSERT_GT(rowHeight, 0);
+    EXPECT_GE(list->viewport()->height() / rowHeight, 6);
+    // Upright again, the plot spans the width above the list.
+    w.resize(360, 480);
+    EXPECT_EQ(w.mapView().PlotArea(), QRect(0, area.top(), 360, 240));
+    EXPECT_EQ(list->geometry().top(), area.top() + 240);
+    EXPECT_EQ(list->geometry().width(), 360);
 }
 
 } // namespace
