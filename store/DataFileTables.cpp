@@ -49,6 +49,8 @@ const char* const kSchema[] = {
 // fast: it covers (start, identifier).
 const char kStartIndex[] =
     "CREATE INDEX IF NOT EXISTS i_UserDataSta on t_UserData (f_nchStaDateTime ASC, f_nchActId ASC)";
+// The identifier index as the schema makes it, for building it again after a bulk load.
+const char kIdentifierIndex[] = "CREATE INDEX IF NOT EXISTS i_UserData on t_UserData (f_nchActId ASC)";
 
 // Why the engine could not open or create a data file, in the user's words. (The
 // engine is part of the program, so it is never missing.)
@@ -273,6 +275,16 @@ int CheckAndUpgradeFormat() {
     // known to be current; a read-only file simply goes without it.
     ExecuteSql(g_open->db, kStartIndex);
     return result;
+}
+
+HRESULT DropUserDataIndexes(sqlite3* db) {
+    HRESULT hr = ExecuteSql(db, "DROP INDEX IF EXISTS i_UserData");
+    return FAILED(hr) ? hr : ExecuteSql(db, "DROP INDEX IF EXISTS i_UserDataSta");
+}
+
+HRESULT CreateUserDataIndexes(sqlite3* db) {
+    HRESULT hr = ExecuteSql(db, kIdentifierIndex);
+    return FAILED(hr) ? hr : ExecuteSql(db, kStartIndex);
 }
 
 int LocateOrCreateDataFile(std::u16string_view path, std::u16string& newPath) {
