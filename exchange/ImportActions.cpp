@@ -21,8 +21,8 @@
 #include <cstdio>
 #include <functional>
 #include <new>
-#include <vector>
 #include <sys/stat.h>
+#include <vector>
 
 namespace {
 

@@ -84,8 +84,7 @@ std::u16string OpenFailureCause(const std::string& native, const DataSourceOpen&
 void TellOpenFailure(const DataSourceOpen& open, std::u16string_view path, const char16_t* what) {
     std::string native = NativePath(path);
     ShowMessage(nullptr,
-                u"データファイル '" + std::u16string(path) + u"' を" + what + u"。\n" +
-                    OpenFailureCause(native, open),
+                u"データファイル '" + std::u16string(path) + u"' を" + what + u"。\n" + OpenFailureCause(native, open),
                 u"データファイルオープンエラー", MB_OK | MB_ICONSTOP);
 }
 
