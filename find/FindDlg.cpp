@@ -6,6 +6,7 @@
 #include "core/DateTimeText.h"
 #include "core/QtPlatform.h"
 #include "core/ScaleByDpi.h"
+#include "core/TapLabel.h"
 #include "edit/TimeSelectDlg.h"
 #include "edit/ValueSelectDlg.h"
 #include "find/FindFields.h"
@@ -41,8 +42,10 @@ template <class W> W* WithId(W* widget, int id) {
 }
 
 // A static that is tapped to edit its value.
+// Tapped, or Space/Return/F2 with the focus on it, it runs the dialog's command id.
 QLabel* TapField(QWidget* parent, int id) {
-    auto* label = WithId(new QLabel(parent), id);
+    auto* label = WithId(
+        new TapLabel(parent, [parent, id] { QMetaObject::invokeMethod(parent, "OnCommand", Q_ARG(int, id)); }), id);
     label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     label->setAutoFillBackground(true);
     QPalette palette = label->palette();
@@ -85,7 +88,6 @@ void CFindDlg::CreateControls() {
     textCombo_->setEditable(true);
     textCombo_->setInsertPolicy(QComboBox::NoInsert);
     textStatic_ = TapField(this, kIdTextStatic);
-    textStatic_->installEventFilter(this);
     auto* group = WithId(new QGroupBox(Q(u"検索対象"), this), kIdGroup);
     group->setGeometry(Scaled(4, 64, 232, 52));
     for (int i = 0; i < 4; ++i) {
@@ -98,8 +100,6 @@ void CFindDlg::CreateControls() {
     startTime_ = TapField(this, kIdStartTime);
     endDate_ = TapField(this, kIdEndDate);
     endTime_ = TapField(this, kIdEndTime);
-    for (QLabel* field : {startDate_, startTime_, endDate_, endTime_})
-        field->installEventFilter(this);
     startToday_ = WithId(new QPushButton(Q(u"・"), this), kIdStartToday);
     endToday_ = WithId(new QPushButton(Q(u"・"), this), kIdEndToday);
     listAfter_ = WithId(new QCheckBox(Q(u"検索終了後、一覧形式にて表示する"), this), kIdListAfter);
@@ -132,6 +132,8 @@ void CFindDlg::CreateControls() {
         action->setData(id);
         connect(action, &QAction::triggered, this, [this, id = id] { OnCommand(id); });
     }
+    // Return in the search text is the keyboard's "検索", as in any search box.
+    connect(textCombo_->lineEdit(), &QLineEdit::returnPressed, this, [this] { OnCommand(kIdRun); });
     for (auto [button, id] : {std::pair{startToday_, kIdStartToday},
                               {endToday_, kIdEndToday},
                               {clear_, kIdClear},
@@ -198,20 +200,6 @@ void CFindDlg::ShowState() {
     startTime_->setText(Q(state.startTime));
     endTime_->setText(Q(state.endTime));
     endTime_->setEnabled(state.startTime != kAllDayEntry);
-}
-
-bool CFindDlg::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::MouseButtonPress) {
-        if (auto* label = qobject_cast<QLabel*>(watched); label && label->isEnabled()) {
-            bool ok = false;
-            int id = label->objectName().mid(2).toInt(&ok);
-            if (ok) {
-                OnCommand(id);
-                return true;
-            }
-        }
-    }
-    return QDialog::eventFilter(watched, event);
 }
 
 QLabel* CFindDlg::FieldOf(int id) const {

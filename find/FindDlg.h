@@ -62,9 +62,6 @@ public:
     // Closing the window or Escape is "閉じる".
     void reject() override { OnCommand(kIdClose); }
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
     void CreateControls();
     void LayOut();

@@ -169,6 +169,42 @@ TEST_F(FindDlg, CalendarTodayAndClear) {
     EXPECT_EQ(Child<QComboBox>(d, 1254)->currentText(), QString());
 }
 
+TEST_F(FindDlg, EveryFieldIsReachedAndOpenedFromTheKeyboard) {
+    CFindDlg d(app);
+    d.show();
+    d.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&d));
+    Child(d, 1254)->setFocus();
+    std::vector<int> reached;
+    for (int i = 0; i < 20; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        bool ok = false;
+        int id = QApplication::focusWidget()->objectName().mid(2).toInt(&ok);
+        if (ok) reached.push_back(id);
+    }
+    for (int id : {1261, 1262, 1265, 1266, 1263, 1268, 1269})
+        EXPECT_NE(std::find(reached.begin(), reached.end(), id), reached.end()) << id;
+    // Space on a date field opens the calendar, Return on a time field the time editor.
+    Child(d, 1265)->setFocus();
+    QTest::keyClick(Child(d, 1265), Qt::Key_Space);
+    EXPECT_TRUE(d.calendar()->isVisible());
+    Child(d, 1262)->setFocus();
+    QTest::keyClick(Child(d, 1262), Qt::Key_Return);
+    EXPECT_TRUE(d.timeEditor()->isVisible());
+}
+
+TEST_F(FindDlg, ReturnInTheSearchTextRuns) {
+    Window(1, 2);
+    SearchFromMainWindow([](CFindDlg& d) {
+        auto* combo = d.findChild<QComboBox*>(QStringLiteral("id1254"));
+        combo->setEditText(QString::fromUtf16(u"ランチ"));
+        QTest::keyClick(combo->lineEdit(), Qt::Key_Return);
+        EXPECT_FALSE(d.isVisible()) << "the search ran and ended the dialog";
+    });
+    EXPECT_EQ(app.actionIndex.count(), 2);
+    EXPECT_EQ(messages.last().text, u"2 個のアクションが見つかりました。");
+}
+
 TEST_F(FindDlg, CloseKeepsTheStateForTheRunAndTheTextInTheHistory) {
     app.settings.lists.Find = {u"old"};
     {
