@@ -13,6 +13,7 @@
 #include "store/ActionIndex.h"
 #include "store/BulkInsert.h"
 #include "store/DataFileTables.h"
+#include "store/UserDataIndexes.h"
 #include "store/UserDataTable.h"
 
 #include <sqlite3.h>

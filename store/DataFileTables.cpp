@@ -2,6 +2,7 @@
 // check and upgrade, locating it at start-up and changing it.
 #include "store/DataFileTables.h"
 #include "store/SearchFunctions.h"
+#include "store/UserDataIndexes.h"
 
 #include "core/Clock.h"
 #include "core/DateTimeText.h"

@@ -41,11 +41,6 @@ HRESULT OpenDataFile(std::u16string_view path);
 void CloseDataFile();
 // Runs one statement without parameters or result. Engine code.
 HRESULT ExecuteSql(sqlite3* db, std::string_view text);
-// The two indexes of t_UserData (identifier; start and identifier): dropped for a bulk
-// load into an empty table and made again, by sorting, before it is committed.
-// Engine code.
-HRESULT DropUserDataIndexes(sqlite3* db);
-HRESULT CreateUserDataIndexes(sqlite3* db);
 // Replaces any file at path by a new data file with the full schema, the system
 // information and the initial recorder state; leaves it open. Engine code.
 HRESULT CreateDataFile(std::u16string_view path);
