@@ -306,12 +306,13 @@ std::u16string FromCp932(std::string_view bytes) {
     return out;
 }
 
+namespace {
+
+// The runs between ASCII characters through iconv, from the start of bytes.
 // A byte below 0x80 is never the first of a pair, so the byte after one always
 // starts a character: a run handed to iconv ends just after such a byte (a second
 // byte of a pair or an ASCII character), and a character is never cut in two.
-void FromCp932(std::string_view bytes, std::u16string& out) {
-    out.clear();
-    out.reserve(bytes.size());
+void DecodeByRuns(std::string_view bytes, std::u16string& out) {
     size_t i = 0;
     while (i < bytes.size()) {
         while (i < bytes.size() && IsAsciiByte(bytes[i]))
@@ -323,4 +324,76 @@ void FromCp932(std::string_view bytes, std::u16string& out) {
         DecodeRun(bytes.substr(i, end - i), out);
         i = end;
     }
+}
+
+bool IsLeadByte(unsigned char b) {
+    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
+
+bool IsTrailByte(unsigned char b) {
+    return b >= 0x40 && b <= 0xFC && b != 0x7F;
+}
+
+// The character of each CP932 code (a single byte of 0x80 or more, or lead byte ×
+// 256 + trail byte), learnt from iconv on first use and kept per thread, as the
+// encoding direction does: an import meets the same few thousand characters a
+// million times. 0 = not learnt yet; kNoSingleUnit = iconv does not give exactly
+// one character for it alone (unmapped or invalid), and such bytes go through the
+// runs as before.
+constexpr char16_t kNoSingleUnit = 0xFFFF;
+
+class DecodeCache {
+public:
+    char16_t Lookup(std::string_view code) {
+        size_t index = code.size() == 1 ? static_cast<unsigned char>(code[0])
+                                        : static_cast<size_t>(static_cast<unsigned char>(code[0])) << 8 |
+                                              static_cast<unsigned char>(code[1]);
+        char16_t& entry = table_[index];
+        if (entry == 0) entry = Learn(code);
+        return entry;
+    }
+
+private:
+    static char16_t Learn(std::string_view code) {
+        std::u16string unit;
+        DecodeRun(code, unit);
+        // U+FFFD is also what an invalid byte becomes; that case keeps the slow path.
+        if (unit.size() != 1 || unit[0] == 0 || unit[0] == u'\uFFFD' || unit[0] == kNoSingleUnit) return kNoSingleUnit;
+        return unit[0];
+    }
+
+    std::vector<char16_t> table_ = std::vector<char16_t>(0x10000, 0);
+};
+
+DecodeCache& ThreadDecodeCache() {
+    thread_local DecodeCache cache;
+    return cache;
+}
+
+} // namespace
+
+// Character by character from the learnt codes; from the first byte that is not a
+// whole, known character on, the rest goes through iconv's runs. CP932 is stateless,
+// so both give the same text.
+void FromCp932(std::string_view bytes, std::u16string& out) {
+    out.clear();
+    out.reserve(bytes.size());
+    DecodeCache* cache = nullptr;
+    size_t i = 0;
+    while (i < bytes.size()) {
+        auto b = static_cast<unsigned char>(bytes[i]);
+        if (b < 0x80) {
+            out += static_cast<char16_t>(b);
+            ++i;
+            continue;
+        }
+        size_t length = IsLeadByte(b) ? 2 : 1;
+        if (length == 2 && (i + 1 == bytes.size() || !IsTrailByte(static_cast<unsigned char>(bytes[i + 1])))) break;
+        if (!cache) cache = &ThreadDecodeCache();
+        char16_t c = cache->Lookup(bytes.substr(i, length));
+        if (c == kNoSingleUnit) break;
+        out += c;
+        i += length;
+    }
+    if (i < bytes.size()) DecodeByRuns(bytes.substr(i), out);
 }

@@ -13,13 +13,17 @@
 #include "store/ActionIndex.h"
 #include "store/BulkInsert.h"
 #include "store/DataFileTables.h"
+#include "store/UserDataIndexes.h"
 #include "store/UserDataTable.h"
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <new>
 #include <sys/stat.h>
+#include <vector>
 
 namespace {
 
@@ -166,6 +170,52 @@ private:
     long long previous_ = -2000;
 };
 
+// Whether no two rows carry the same identifier (a repeated one, or two whose hashes
+// meet, answers false).
+bool IdentifiersDistinct(const PendingRows& rows) {
+    std::vector<std::uint64_t> hashes;
+    hashes.reserve(rows.size());
+    ActionUtf8 texts;
+    for (size_t i = 0; i < rows.size(); ++i) {
+        rows.ViewAt(i, texts);
+        hashes.push_back(std::hash<std::string_view>{}(texts.text[ActionField::ActId]));
+    }
+    std::sort(hashes.begin(), hashes.end());
+    return std::adjacent_find(hashes.begin(), hashes.end()) == hashes.end();
+}
+
+// An import into an empty table that will never ask for an identifier (add mode
+// gives ever larger identifiers, which are free at once; replace mode with distinct
+// identifiers only inserts) writes the rows without the table's two indexes and
+// makes them again by sorting before the commit: that costs far less than putting
+// every row into both indexes as it comes. It is all one transaction, so a kill
+// leaves the file as it was, indexes included. Batches would commit a table without
+// its indexes, so a batched import keeps them.
+bool DefersIndexes(RowWriter& writer, const PendingRows& rows, ImportMode mode, const ImportTuning& tuning) {
+    if (tuning.batchRows != SIZE_MAX || !writer.taken.StartedEmpty()) return false;
+    if (mode == ImportMode::Add) return true;
+    try {
+        if (!IdentifiersDistinct(rows)) return false;
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    writer.taken.AllFree(); // without the identifier index a lookup would read the whole table
+    return true;
+}
+
+// Makes the deferred indexes again while the transaction is open; a failure rolls
+// the import back (the file keeps what it held before) and is told unless a failed
+// row has been told already.
+int RestoreIndexes(const ExchangeTarget& target, ImportMode mode, int result) {
+    sqlite3* db = target.table.db();
+    if (sqlite3_get_autocommit(db)) return result; // the engine rolled back, indexes included
+    HRESULT hr = CreateUserDataIndexes(db);
+    if (SUCCEEDED(hr)) return result;
+    if (!sqlite3_get_autocommit(db)) ExecuteSql(db, "ROLLBACK");
+    if (result == ImportResult::Done) TellWriteFailure(target, mode, hr);
+    return ImportResult::WriteFailed;
+}
+
 int WriteAllRows(const ExchangeTarget& target, const PendingRows& rows, ImportMode mode, const ImportTuning& tuning) {
     size_t batchRows = tuning.batchRows > 0 ? tuning.batchRows : 1;
     ImportCacheSize cache(target.table.db(), tuning.cacheKibibytes);
@@ -179,6 +229,10 @@ int WriteAllRows(const ExchangeTarget& target, const PendingRows& rows, ImportMo
     progress.Start(u"書込み中", static_cast<std::int64_t>(rows.size()));
     RowWriter writer(target, rows.size());
     int result = ImportResult::Done;
+    // Should the engine refuse the drop (a query still reading the table), the rows
+    // go into whatever indexes are left, and the end makes any missing one again.
+    bool deferred = DefersIndexes(writer, rows, mode, tuning);
+    if (deferred) DropUserDataIndexes(target.table.db());
     for (size_t i = 0; i < rows.size() && result == ImportResult::Done; ++i) {
         if (i % kProgressRows == 0) progress.Step(static_cast<std::int64_t>(i));
         result = WriteRow(writer, rows, i, mode);
@@ -187,6 +241,7 @@ int WriteAllRows(const ExchangeTarget& target, const PendingRows& rows, ImportMo
             result = ImportResult::WriteFailed;
         }
     }
+    if (deferred) result = RestoreIndexes(target, mode, result);
     hr = batch.Commit();
     if (result == ImportResult::Done && FAILED(hr)) {
         TellWriteFailure(target, mode, hr);

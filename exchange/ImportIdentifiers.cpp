@@ -98,6 +98,7 @@ void TakenIdentifiers::Remember(std::string_view id) {
 }
 
 int TakenIdentifiers::Taken(std::string_view id) {
+    if (allFree_) return 0;
     if (startedEmpty_ && (id > largest_ || !MayBeWritten(id))) return 0;
     return ActionIdTaken(table_, id);
 }

@@ -30,6 +30,12 @@ public:
     int Taken(std::string_view id);
     // Tells that a row with the identifier was written.
     void Written(std::string_view id);
+    // Whether the table held no action when the import began.
+    bool StartedEmpty() const { return startedEmpty_; }
+    // The table began empty and every identifier the import asks about is distinct
+    // from those it asks about after (known from the file): none is taken, and none
+    // is looked up.
+    void AllFree() { allFree_ = startedEmpty_; }
 
 private:
     bool MayBeWritten(std::string_view id) const;
@@ -37,6 +43,7 @@ private:
 
     UserDataTable& table_;
     bool startedEmpty_ = false;
+    bool allFree_ = false;
     std::string largest_;               // the largest identifier written (byte order)
     std::vector<std::uint64_t> filter_; // blocks of 512 bits
 };

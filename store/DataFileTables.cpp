@@ -2,6 +2,7 @@
 // check and upgrade, locating it at start-up and changing it.
 #include "store/DataFileTables.h"
 #include "store/SearchFunctions.h"
+#include "store/UserDataIndexes.h"
 
 #include "core/Clock.h"
 #include "core/DateTimeText.h"
@@ -49,6 +50,8 @@ const char* const kSchema[] = {
 // fast: it covers (start, identifier).
 const char kStartIndex[] =
     "CREATE INDEX IF NOT EXISTS i_UserDataSta on t_UserData (f_nchStaDateTime ASC, f_nchActId ASC)";
+// The identifier index as the schema makes it, for building it again after a bulk load.
+const char kIdentifierIndex[] = "CREATE INDEX IF NOT EXISTS i_UserData on t_UserData (f_nchActId ASC)";
 
 // Why the engine could not open or create a data file, in the user's words. (The
 // engine is part of the program, so it is never missing.)
@@ -82,8 +85,7 @@ std::u16string OpenFailureCause(const std::string& native, const DataSourceOpen&
 void TellOpenFailure(const DataSourceOpen& open, std::u16string_view path, const char16_t* what) {
     std::string native = NativePath(path);
     ShowMessage(nullptr,
-                u"データファイル '" + std::u16string(path) + u"' を" + what + u"。\n" +
-                    OpenFailureCause(native, open),
+                u"データファイル '" + std::u16string(path) + u"' を" + what + u"。\n" + OpenFailureCause(native, open),
                 u"データファイルオープンエラー", MB_OK | MB_ICONSTOP);
 }
 
@@ -273,6 +275,16 @@ int CheckAndUpgradeFormat() {
     // known to be current; a read-only file simply goes without it.
     ExecuteSql(g_open->db, kStartIndex);
     return result;
+}
+
+HRESULT DropUserDataIndexes(sqlite3* db) {
+    HRESULT hr = ExecuteSql(db, "DROP INDEX IF EXISTS i_UserData");
+    return FAILED(hr) ? hr : ExecuteSql(db, "DROP INDEX IF EXISTS i_UserDataSta");
+}
+
+HRESULT CreateUserDataIndexes(sqlite3* db) {
+    HRESULT hr = ExecuteSql(db, kIdentifierIndex);
+    return FAILED(hr) ? hr : ExecuteSql(db, kStartIndex);
 }
 
 int LocateOrCreateDataFile(std::u16string_view path, std::u16string& newPath) {

@@ -143,6 +143,25 @@ TEST(Cp932, RememberedCharactersConvertAsTheWholeText) {
         EXPECT_EQ(ToCp932(t), EncodeOneShot(t));
 }
 
+// Decoding remembers each code's character too: every byte pair and single byte
+// from 0x80 up, each met twice (learnt, then remembered) between ASCII, beside
+// broken and unmapped codes and at the very end, must decode as the whole text does.
+TEST(Cp932, RememberedCodesDecodeAsTheWholeText) {
+    std::string all;
+    for (int lead = 0x80; lead <= 0xFF; ++lead)
+        for (int trail = 0; trail <= 0xFF; ++trail) {
+            all += 'x';
+            all += static_cast<char>(lead);
+            all += static_cast<char>(trail);
+        }
+    std::string twice = all + "a" + all;
+    EXPECT_EQ(FromCp932(twice), DecodeOneShot(twice));
+    for (int lead = 0x80; lead <= 0xFF; ++lead) {
+        std::string ending = "\x88\x9fz" + std::string(1, static_cast<char>(lead)); // ends in a lone byte
+        EXPECT_EQ(FromCp932(ending), DecodeOneShot(ending)) << lead;
+    }
+}
+
 TEST(Cp932, LongTextsConvert) {
     std::u16string text;
     for (int i = 0; i < 5000; ++i)

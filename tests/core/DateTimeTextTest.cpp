@@ -231,6 +231,13 @@ TEST(DateTimeText, TimestampCodes) {
 
 TEST(ActionId, FormatCheckAndMake) {
     EXPECT_EQ(FormatActionId(2010, 11, 14, 9, 5, 3, 7), u"ID2010111409050307");
+    EXPECT_EQ(FormatActionId(0, 0, 0, 0, 0, 0, 0), u"ID0000000000000000");
+    EXPECT_EQ(FormatActionId(9999, 99, 99, 99, 99, 99, 99), u"ID9999999999999999");
+    EXPECT_EQ(FormatActionId(1, 2, 3, 4, 5, 6, 8), u"ID0001020304050608");
+    // Values beyond their digits widen the text as the C library's formatting does.
+    EXPECT_EQ(FormatActionId(10000, 1, 1, 0, 0, 0, 0), u"ID10000010100000000");
+    EXPECT_EQ(FormatActionId(2010, 1, 1, 0, 0, 0, 100), u"ID20100101000000100");
+    EXPECT_EQ(FormatActionId(-1, 1, 1, 0, 0, 0, 0), u"ID-001010100000000");
     const CodeCase cases[] = {{u"ID2010111409050307", 0},
                               {u"IDxxxxxxxxxxxxxxxx", 0},
                               {u"id2010111409050307", -2},

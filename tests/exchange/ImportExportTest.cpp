@@ -447,6 +447,76 @@ TEST_F(ImportTest, IntoAnEmptyFileRowsAreStoredAsSingleInsertsWouldStoreThem) {
     EXPECT_EQ(messages.count(), 0u);
 }
 
+// Into an empty table with distinct identifiers (and always in add mode) the rows are
+// written before the table's two indexes, which are made again before the commit: the
+// file must end with the very schema a new data file has and indexes that agree with
+// the rows, also when a row fails half way (the rows before it stay, the failing line
+// and those after it are not written), and a refused line still writes nothing.
+TEST_F(ImportTest, IntoAnEmptyTableTheIndexesAreMadeAgainWholeAlsoAfterAFailedRow) {
+    const std::string schema = "select group_concat(name || ':' || sql, '|') from (select name, sql from "
+                               "sqlite_master where tbl_name = 't_UserData' and type <> 'trigger' order by name)";
+    const std::string before = Value(schema);
+    ASSERT_NE(before.find("i_UserDataSta"), std::string::npos);
+    auto line = [](int i, const char* subject, int hour = 9) {
+        char text[160];
+        std::snprintf(text, sizeof text,
+                      "ID20101114%02d%04d%02d\t\t2010/11/%02d 09:00:00\t2010/11/%02d 10:00:00\t\t\t%s\r\n", hour,
+                      (i * 7919) % 10000, i % 100, 1 + i % 28, 1 + i % 28, subject);
+        return std::string(text);
+    };
+    std::string rows;
+    for (int i = 0; i < 3000; ++i)
+        rows += line(i, "s"); // identifiers out of order, all distinct
+    std::string path = dir.file("in.csv");
+    auto check = [&](long long expected) {
+        EXPECT_EQ(Rows(), expected);
+        EXPECT_EQ(Value(schema), before);
+        EXPECT_EQ(Value("PRAGMA integrity_check"), "ok");
+        EXPECT_EQ(Value("select count(*) from t_UserData indexed by i_UserData where f_nchActId >= ''"),
+                  std::to_string(expected));
+        EXPECT_EQ(Value("select count(*) from t_UserData indexed by i_UserDataSta where f_nchStaDateTime >= ''"),
+                  std::to_string(expected));
+        EXPECT_EQ(index.count(), expected);
+    };
+    for (ImportMode mode : {ImportMode::Replace, ImportMode::Add}) {
+        SCOPED_TRACE(static_cast<int>(mode));
+        TempDir::WriteBytes(path, "h\r\n" + rows);
+        ASSERT_EQ(ImportActions(Target(), FromUtf8(path), ExchangeLayout::Ver3, mode), ImportResult::Done);
+        check(3000);
+        ActionRecord r;
+        if (mode == ImportMode::Replace) {
+            ASSERT_EQ(Table().ReadActionById(u"ID2010111409791901", r), S_OK);
+            EXPECT_EQ(r[StaDateTime], u"2010/11/02 09:00:00");
+        }
+        ASSERT_EQ(ExecuteSql(OpenTables()->db, "delete from t_UserData"), S_OK);
+    }
+
+    // A line that fails its checks at the end: nothing at all is written.
+    TempDir::WriteBytes(path, "h\r\n" + rows + "ID2010111409050300\t\t2010/11/14 09:00:00\r\n");
+    EXPECT_EQ(ImportActions(Target(), FromUtf8(path), ExchangeLayout::Ver3, ImportMode::Replace),
+              ImportResult::LineRefused);
+    EXPECT_EQ(Rows(), 0);
+    EXPECT_EQ(Value(schema), before);
+
+    // The engine refuses row 2,001 (a trigger stands in for any failing write): the
+    // 2,000 rows before it stay, committed with both indexes whole.
+    ASSERT_EQ(ExecuteSql(OpenTables()->db, "create trigger refuse before insert on t_UserData when "
+                                           "new.f_nvcSubject = 'refused' begin select raise(abort, 'no'); end"),
+              S_OK);
+    std::string failing = rows.substr(0, rows.size() / 3 * 2) + line(0, "refused", 23) + line(1, "after", 23);
+    for (ImportMode mode : {ImportMode::Replace, ImportMode::Add}) {
+        SCOPED_TRACE(static_cast<int>(mode));
+        messages.Clear();
+        TempDir::WriteBytes(path, "h\r\n" + failing);
+        EXPECT_EQ(ImportActions(Target(), FromUtf8(path), ExchangeLayout::Ver3, mode), ImportResult::WriteFailed);
+        ASSERT_EQ(messages.count(), 1u);
+        EXPECT_TRUE(messages.shown()[0].text.ends_with(u")\nインポートを中止します。"));
+        EXPECT_EQ(Value("select count(*) from t_UserData where f_nvcSubject <> 's'"), "0");
+        check(2000);
+        ASSERT_EQ(ExecuteSql(OpenTables()->db, "delete from t_UserData"), S_OK);
+    }
+}
+
 TEST_F(ImportTest, AHundredThousandLinesAddedWithUniqueIdentifiers) {
     std::string bytes;
     for (int i = 0; i < 100000; ++i)

@@ -82,4 +82,53 @@ TEST_F(ImportKillTest, AKilledImportLeavesAnIntactDataFileWithWholeRows) {
     ASSERT_EQ(OpenDataFile(FromUtf8(dataFile)), S_OK);
 }
 
+// Into an empty table the rows are written before the indexes are made again: a kill
+// at any moment must leave the table empty with both its indexes, or all rows with
+// indexes that agree with them.
+TEST_F(ImportKillTest, AKilledImportIntoAnEmptyTableKeepsItsIndexes) {
+    const int rows = 30000;
+    const std::string indexes = Value("select group_concat(sql, '|') from sqlite_master where type = 'index' and "
+                                      "tbl_name = 't_UserData'");
+    ASSERT_NE(indexes.find("i_UserDataSta"), std::string::npos);
+    std::string input = dir.file("in.csv");
+    TempDir::WriteBytes(input, Ver3Lines(rows));
+    CloseDataFile();
+    std::string base = dir.file("base.sdf");
+    std::filesystem::copy_file(dataFile, base);
+    int killed = 0;
+    for (int delayMs : {5, 60, 150, 300, 500}) {
+        SCOPED_TRACE(delayMs);
+        std::filesystem::copy_file(base, dataFile, std::filesystem::copy_options::overwrite_existing);
+        std::filesystem::remove(dataFile + "-journal");
+        pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            if (FAILED(OpenDataFile(FromUtf8(dataFile)))) _exit(2);
+            ActionIndex own;
+            ExchangeTarget target{*OpenTables()->userData, own};
+            int result = ImportActions(target, FromUtf8(input), ExchangeLayout::Ver3, ImportMode::Add);
+            CloseDataFile();
+            _exit(result == 0 ? 0 : 1);
+        }
+        usleep(static_cast<useconds_t>(delayMs) * 1000);
+        kill(child, SIGKILL);
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        killed += WIFSIGNALED(status);
+
+        ASSERT_EQ(OpenDataFile(FromUtf8(dataFile)), S_OK);
+        EXPECT_EQ(Value("PRAGMA integrity_check"), "ok");
+        long long held = Rows();
+        EXPECT_TRUE(held == 0 || held == rows) << held;
+        EXPECT_EQ(Value("select group_concat(sql, '|') from sqlite_master where type = 'index' and "
+                        "tbl_name = 't_UserData'"),
+                  indexes);
+        EXPECT_EQ(Value("select count(*) from t_UserData indexed by i_UserDataSta where f_nchStaDateTime >= ''"),
+                  std::to_string(held));
+        CloseDataFile();
+    }
+    EXPECT_GE(killed, 2);
+    ASSERT_EQ(OpenDataFile(FromUtf8(dataFile)), S_OK);
+}
+
 } // namespace
