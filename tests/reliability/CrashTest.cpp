@@ -1,14 +1,16 @@
-// Crash safety: a child process writes to real files (imports, edits, settings saves,
-// compaction) and is killed with SIGKILL at random moments (fixed seed; set
+// Crash safety: a child process writes to real files (imports, edits, recorder taps,
+// settings saves, compaction) and is killed with SIGKILL at random moments (fixed seed; set
 // TIDEMARK_KILLS for more kills). Afterwards the data file passes the engine's
 // integrity check, opens, the index equals the table, and every write the child saw
 // succeed is there; a settings file is the old or the new one, never a mix.
+#include "app/MainApp.h"
 #include "app/Settings.h"
 #include "core/Clock.h"
 #include "core/MessageBox.h"
 #include "core/Paths.h"
 #include "core/Utf.h"
 #include "exchange/ImportActions.h"
+#include "recorder/RecorderChain.h"
 #include "store/ActionIndex.h"
 #include "store/Compaction.h"
 #include "store/DataFileTables.h"
@@ -32,6 +34,7 @@
 #include <sstream>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -116,14 +119,21 @@ protected:
 };
 
 // The child's work: replace-mode imports of the same 3,000 rows, then single inserts,
-// updates and deletes, each logged once it returned success.
+// updates, deletes and recorder taps, each logged once it returned success.
 void WriteUntilKilled(const std::string& data, const std::string& importFile, const std::string& log, int round) {
     YesToAll yes;
     SetMessagePresenter(&yes);
     int fd = open(log.c_str(), O_WRONLY | O_APPEND | O_CREAT, 0600);
     if (FAILED(OpenDataFile(FromUtf8(data)))) _exit(2);
     UserDataTable& table = *OpenTables()->userData;
-    ActionIndex index;
+    CMainApp app;
+    app.settings = DefaultSettings(96);
+    app.settings.DataFile = FromUtf8(data);
+    SetApp(&app);
+    ActionIndex& index = app.actionIndex;
+    if (FAILED(RebuildActionIndex(table, index))) _exit(3);
+    RecorderChain recorder(app, nullptr);
+    if (recorder.LoadOnce() != 0) _exit(4);
     for (int step = 0;; ++step) {
         if (ImportActions(ExchangeTarget{table, index}, FromUtf8(importFile), ExchangeLayout::Ver3, ImportMode::Replace,
                           ImportTuning{1000}) == ImportResult::Done)
@@ -147,6 +157,11 @@ void WriteUntilKilled(const std::string& data, const std::string& importFile, co
                 // A kill between the delete and its line leaves either state possible.
                 Log(fd, "d " + ToUtf8(*r[ActionField::ActId]));
                 if (table.DeleteAction(*r[ActionField::ActId]) == S_OK) Log(fd, "D " + ToUtf8(*r[ActionField::ActId]));
+            }
+            if (i % 4 == 1) {
+                // A tap closes the open action and opens a new one, history and items in one go.
+                RecorderFields fields{u"<現在時刻>", u"", u"", FromUtf8("place " + std::to_string(i)), u"c1", u"c2"};
+                if (recorder.Record(fields) == kRecorderDone) Log(fd, "R " + ToUtf8(app.recorder.preActId));
             }
         }
     }
@@ -178,6 +193,7 @@ TEST_F(CrashTest, ImportsAndEditsSurviveSigkill) {
     std::ifstream in(log);
     std::map<std::string, std::string> memo; // identifier -> memo, "" when deleted
     bool imported = false;
+    std::vector<std::string> taps;
     std::string kind, id, rest;
     for (std::string line; std::getline(in, line);) {
         std::istringstream words(line);
@@ -188,6 +204,7 @@ TEST_F(CrashTest, ImportsAndEditsSurviveSigkill) {
         if (kind == "U") memo[id] = rest;
         if (kind == "D") memo[id] = "";
         if (kind == "d") memo[id] = "<deleting>";
+        if (kind == "R") taps.push_back(id);
     }
     EXPECT_GT(memo.size(), 0u);
     for (const auto& [action, last] : memo) {
@@ -200,6 +217,16 @@ TEST_F(CrashTest, ImportsAndEditsSurviveSigkill) {
         } else {
             EXPECT_NE(stored, "<error>") << action << " was inserted";
         }
+    }
+    // Every tap that succeeded left its action and its history row.
+    EXPECT_GT(taps.size(), 0u);
+    for (const std::string& tap : taps) {
+        EXPECT_EQ(Query(data, "select count(*) from t_UserData where f_nchActId = '" + tap + "'"), "1") << tap;
+        // Its history row lies within the count the next run reads.
+        EXPECT_EQ(Query(data, "select count(*) from t_RcdrData where f_nchActId = '" + tap +
+                                  "' and f_i4SNo < (select f_i4Value from t_LongData where f_nvcItem = 'RcdrHistNum')"),
+                  "1")
+            << tap;
     }
     if (imported) {
         EXPECT_EQ(Query(data, "select count(*) from t_UserData where f_nchActId like 'ID90%'"), "3000");
