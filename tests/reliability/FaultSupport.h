@@ -46,6 +46,8 @@ bool MakeFolderUnwritable(const std::string& folder);
 // Whether MakeFolderUnwritable can work here (tried in a throwaway child).
 bool UnwritableFoldersAvailable();
 
-// The run's summary, printed at the end of the program: fault cases tried, rows lost.
+// The run's summary, printed at the end of the program: kills survived, fault cases
+// tried, rows lost.
+void CountKill();
 void CountFaultCase();
 void CountRowsLost(long long rows);
