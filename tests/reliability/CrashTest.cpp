@@ -22,6 +22,7 @@
 #include <sqlite3.h>
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -76,14 +77,39 @@ void Log(int fd, const std::string& line) {
     [[maybe_unused]] ssize_t n = write(fd, text.data(), text.size());
 }
 
-// Runs body in a child process and kills it after delay; returns once it is gone.
-template <typename Body> void RunAndKill(std::chrono::milliseconds delay, Body body) {
+// The write end of the pipe on which a child says it is ready (-1: nobody waits).
+int g_readyFd = -1;
+
+// In the child: the file is open and the writes begin; the kill delay counts from here.
+void SignalReady() {
+    char one = 1;
+    if (g_readyFd >= 0) {
+        [[maybe_unused]] ssize_t n = write(g_readyFd, &one, 1);
+    }
+}
+
+// Runs body in a child process and kills it after delay (counted from its SignalReady
+// when waitReady is set, so a slow start on a busy machine still leaves time to write);
+// returns once it is gone.
+template <typename Body> void RunAndKill(std::chrono::milliseconds delay, Body body, bool waitReady = false) {
+    int ready[2] = {-1, -1};
+    if (waitReady) {
+        ASSERT_EQ(pipe(ready), 0);
+    }
     pid_t pid = fork();
     if (pid == 0) {
+        if (waitReady) close(ready[0]);
+        g_readyFd = ready[1];
         body();
         _exit(0);
     }
     ASSERT_GT(pid, 0);
+    if (waitReady) {
+        close(ready[1]);
+        pollfd p{ready[0], POLLIN, 0};
+        poll(&p, 1, 30000);
+        close(ready[0]);
+    }
     std::this_thread::sleep_for(delay);
     kill(pid, SIGKILL);
     int status = 0;
@@ -122,8 +148,9 @@ protected:
     std::mt19937 random{20261209};
 };
 
-// The child's work: replace-mode imports of the same 3,000 rows, then single inserts,
-// updates, deletes and recorder taps, each logged once it returned success.
+// The child's work: single inserts, updates, deletes and recorder taps, then a
+// replace-mode import of the same 3,000 rows, over and over; each write is logged once
+// it returned success.
 void WriteUntilKilled(const std::string& data, const std::string& importFile, const std::string& log, int round) {
     YesToAll yes;
     SetMessagePresenter(&yes);
@@ -138,10 +165,8 @@ void WriteUntilKilled(const std::string& data, const std::string& importFile, co
     if (FAILED(RebuildActionIndex(table, index))) _exit(3);
     RecorderChain recorder(app, nullptr);
     if (recorder.LoadOnce() != 0) _exit(4);
+    SignalReady();
     for (int step = 0;; ++step) {
-        if (ImportActions(ExchangeTarget{table, index}, FromUtf8(importFile), ExchangeLayout::Ver3, ImportMode::Replace,
-                          ImportTuning{1000}) == ImportResult::Done)
-            Log(fd, "import");
         for (int i = 0; i < 20; ++i) {
             ActionRecord r;
             r[ActionField::StaDateTime] = u"2010/12/01 08:00:00";
@@ -168,6 +193,9 @@ void WriteUntilKilled(const std::string& data, const std::string& importFile, co
                 if (recorder.Record(fields) == kRecorderDone) Log(fd, "R " + ToUtf8(app.recorder.preActId));
             }
         }
+        if (ImportActions(ExchangeTarget{table, index}, FromUtf8(importFile), ExchangeLayout::Ver3, ImportMode::Replace,
+                          ImportTuning{1000}) == ImportResult::Done)
+            Log(fd, "import");
     }
 }
 
@@ -180,7 +208,8 @@ TEST_F(CrashTest, ImportsAndEditsSurviveSigkill) {
     int kills = Kills();
     for (int round = 0; round < kills; ++round) {
         SCOPED_TRACE(round);
-        RunAndKill(std::chrono::milliseconds(delay(random)), [&] { WriteUntilKilled(data, importFile, log, round); });
+        RunAndKill(
+            std::chrono::milliseconds(delay(random)), [&] { WriteUntilKilled(data, importFile, log, round); }, true);
         ASSERT_EQ(Query(data, "PRAGMA integrity_check"), "ok");
         ASSERT_EQ(OpenDataFile(FromUtf8(data)), S_OK);
         ASSERT_EQ(CheckAndUpgradeFormat(), 0);
