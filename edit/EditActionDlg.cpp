@@ -5,6 +5,7 @@
 #include "app/MainApp.h"
 #include "core/QtPlatform.h"
 #include "core/ScaleByDpi.h"
+#include "core/TapLabel.h"
 #include "edit/ExtItemsEditDlg.h"
 #include "edit/TimeSelectDlg.h"
 #include "edit/ValueSelectDlg.h"
@@ -39,47 +40,6 @@ QString Q(std::u16string_view text) {
 void SetId(QObject* object, int id) {
     object->setObjectName(QStringLiteral("id%1").arg(id));
 }
-
-// A static text that reports a tap (the "notify" statics of the dialog). A value
-// field can also take the focus: Space, Return or F2 there is its tap.
-class TapLabel : public QLabel {
-public:
-    TapLabel(QWidget* parent, std::function<void()> onTap) : QLabel(parent), onTap_(std::move(onTap)) {}
-
-protected:
-    void mousePressEvent(QMouseEvent* event) override {
-        if (event->button() == Qt::LeftButton && isEnabled()) onTap_();
-        event->accept();
-    }
-    void keyPressEvent(QKeyEvent* event) override {
-        int key = event->key();
-        if (isEnabled() && event->modifiers() == Qt::NoModifier &&
-            (key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_F2)) {
-            onTap_();
-            event->accept();
-            return;
-        }
-        QLabel::keyPressEvent(event);
-    }
-    // The focused field shows in the selection colour.
-    void focusInEvent(QFocusEvent* event) override {
-        SetBackground(palette().color(QPalette::Highlight).lighter(170));
-        QLabel::focusInEvent(event);
-    }
-    void focusOutEvent(QFocusEvent* event) override {
-        SetBackground(Qt::white);
-        QLabel::focusOutEvent(event);
-    }
-
-private:
-    void SetBackground(const QColor& color) {
-        if (!autoFillBackground()) return;
-        QPalette p = palette();
-        p.setColor(QPalette::Window, color);
-        setPalette(p);
-    }
-    std::function<void()> onTap_;
-};
 
 QDate ToQDate(const std::u16string& text) {
     return QDate::fromString(Q(text), QStringLiteral("yyyy/MM/dd"));
@@ -132,7 +92,6 @@ QLabel* CEditActionDlg::AddValue(int id) {
     label->setFrameShadow(QFrame::Sunken);
     label->setMinimumHeight(ScaleByDpi(18));
     label->setAutoFillBackground(true);
-    label->setFocusPolicy(Qt::StrongFocus);
     QPalette palette = label->palette();
     palette.setColor(QPalette::Window, Qt::white);
     label->setPalette(palette);
@@ -265,9 +224,12 @@ void CEditActionDlg::CreateControls() {
     SetId(list_, EditCmd::FloatingList);
     list_->setEditable(true);
     list_->setInsertPolicy(QComboBox::NoInsert);
+    // No inline completion: "本社" typed over a listed "本社ビル" must stay "本社".
+    list_->setCompleter(nullptr);
     list_->hide();
     connect(list_, &QComboBox::activated, this, &CEditActionDlg::OnListActivated);
-    connect(list_->lineEdit(), &QLineEdit::returnPressed, this, [this] { CommitInPlaceEditor(); });
+    list_->installEventFilter(this);
+    list_->lineEdit()->installEventFilter(this);
     calendar_ = new QCalendarWidget(this);
     SetId(calendar_, EditCmd::Calendar);
     calendar_->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
@@ -373,6 +335,20 @@ void CEditActionDlg::mousePressEvent(QMouseEvent* event) {
     CommitInPlaceEditor();
     Refresh();
     QDialog::mousePressEvent(event);
+}
+
+// Return in the floating list's text commits it and goes no further: passed on, it
+// would also press the dialog's default button "閉じる".
+bool CEditActionDlg::eventFilter(QObject* watched, QEvent* event) {
+    if ((watched == list_ || watched == list_->lineEdit()) && event->type() == QEvent::KeyPress) {
+        int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            CommitInPlaceEditor();
+            Refresh();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void CEditActionDlg::PlaceOver(QWidget* editor, QWidget* field, int height) {

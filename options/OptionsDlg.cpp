@@ -20,6 +20,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -90,6 +91,18 @@ COptionsDlg::COptionsDlg(CMainApp& app, int page, QWidget* parent)
     layout->addLayout(buttons);
     resize(parent ? parent->size() : QSize(ScaleByDpi(240), ScaleByDpi(320)));
     connect(sheet_, &QTabWidget::currentChanged, this, &COptionsDlg::OnPageShown);
+    // Ctrl+Tab (Ctrl+PgDown) and Ctrl+Shift+Tab (Ctrl+PgUp) turn the page from any field:
+    // a focused drop-down would otherwise keep the keys from the tab widget.
+    for (auto [keys, step] : {std::pair{QKeySequence(Qt::CTRL | Qt::Key_Tab), 1},
+                              {QKeySequence(Qt::CTRL | Qt::Key_PageDown), 1},
+                              {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), -1},
+                              {QKeySequence(Qt::CTRL | Qt::Key_PageUp), -1}}) {
+        auto* turn = new QShortcut(keys, this);
+        connect(turn, &QShortcut::activated, this, [this, step = step] {
+            int count = sheet_->count();
+            sheet_->setCurrentIndex((sheet_->currentIndex() + step + count) % count);
+        });
+    }
     sheet_->setCurrentIndex(std::clamp(page, 0, 5));
     OnPageShown(sheet_->currentIndex());
 }

@@ -17,6 +17,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTest>
 #include <QTimer>
 
 #include <filesystem>
@@ -52,6 +53,21 @@ TEST_F(OptionsDlg, PagesAndThePageShownFirst) {
     EXPECT_EQ(Child<QLineEdit>(data, "dataFile")->text(), QString::fromStdString(dir.file("user.sdf")));
     EXPECT_EQ(Child<QLineEdit>(data, "dbFmtVer")->text(), QString::fromUtf16(kDBFmtVer));
     EXPECT_TRUE(Child<QLineEdit>(data, "dbFmtVer")->isReadOnly());
+}
+
+TEST_F(OptionsDlg, PagesTurnFromTheKeyboardWhereverTheFocusIs) {
+    COptionsDlg d(app, 0);
+    d.show();
+    d.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&d));
+    for (int expected : {1, 2, 3, 4, 5, 0}) {
+        // The first field of the page has the focus, often a drop-down.
+        if (QWidget* field = d.sheet()->currentWidget()->nextInFocusChain()) field->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ControlModifier);
+        EXPECT_EQ(d.sheet()->currentIndex(), expected);
+    }
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_PageUp, Qt::ControlModifier);
+    EXPECT_EQ(d.sheet()->currentIndex(), 5);
 }
 
 TEST_F(OptionsDlg, SavingTheViewDisablesTheInitialView) {
