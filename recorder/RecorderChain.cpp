@@ -325,7 +325,11 @@ int RecorderChain::Record(const RecorderFields& fields) {
     action[ActionField::Category1] = fields.category1;
     action[ActionField::Category2] = fields.category2;
     action[ActionField::Memo] = u"";
-    if (FAILED(table.InsertAction(action))) {
+    if (HRESULT inserted = table.InsertAction(action); FAILED(inserted)) {
+        // The insert tells only a missing unique identifier; any other failure (a full
+        // disk, a read-only folder) would otherwise end the tap without a word.
+        if (inserted != E_ABORT)
+            ShowMessage(owner_, u"レコード作成エラー(" + Hex(inserted) + u")", u"DB更新エラー", MB_OK | MB_ICONSTOP);
         app_.selectedActionId.clear();
         app_.currentActionId.clear();
         if (!closedId.empty()) RefreshIndex(closedId);

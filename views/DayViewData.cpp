@@ -37,9 +37,13 @@ std::u16string TextOf(const OptText& text) {
 }
 
 DayViewRow RowOf(const ActionRecord& record, std::u16string period) {
-    return {TextOf(record[ActionField::ActId]), std::move(period), TextOf(record[ActionField::Place]),
-            TextOf(record[ActionField::Category1]), StripLineBreaks(TextOf(record[ActionField::Memo])),
-            TextOf(record[ActionField::Latitude]), TextOf(record[ActionField::Longitude])};
+    return {TextOf(record[ActionField::ActId]),
+            std::move(period),
+            TextOf(record[ActionField::Place]),
+            TextOf(record[ActionField::Category1]),
+            StripLineBreaks(TextOf(record[ActionField::Memo])),
+            TextOf(record[ActionField::Latitude]),
+            TextOf(record[ActionField::Longitude])};
 }
 
 void ShowDbError(WindowHandle owner, const char* function, const char* step, int ln, HRESULT hr) {
@@ -127,7 +131,16 @@ int LoadDayViewMulti(WindowHandle owner, UserDataTable& table, const ActionIndex
     data = DayViewData{};
     std::u16string day = FormatDateText(date.year, date.month, date.day);
     // The start index bounds the scan: no action that overlaps the day can start
-    // earlier than the day minus the longest action's length.
+    // earlier than the day minus the longest action's length. When that length cannot
+    // be read the fill fails as a read does; a bound of zero would quietly leave out
+    // the actions begun on earlier days.
+    if (!table.KnowsLongestAction()) {
+        HRESULT longest = table.RecomputeLongestAction();
+        if (FAILED(longest)) {
+            ShowDbError(owner, function, "Select", kLnMultiSelect, longest);
+            return -1;
+        }
+    }
     std::u16string earliest = EarliestOverlappingStart(date, table.LongestActionSeconds());
     std::u16string sql = u"select * from t_UserData where f_nchStaDateTime < ? and f_nchEndDateTime >= ?";
     std::vector<OptText> parameters{day + u" 24:00:00", day + u" 00:00:00"};

@@ -252,7 +252,10 @@ TEST_F(RecorderChainTest, AFailedCloseOrInsertEndsTheTap) {
               S_OK);
     messages.Clear();
     EXPECT_EQ(chain.Record(Fields("10:00", "B")), kRecorderInsertFailed);
-    EXPECT_EQ(messages.count(), 0u);
+    // The failure is told, once.
+    ASSERT_EQ(messages.count(), 1u);
+    EXPECT_EQ(ToUtf8(messages.last().text).rfind("レコード作成エラー(", 0), 0u);
+    EXPECT_EQ(messages.last().caption, u"DB更新エラー");
     EXPECT_EQ(Text(Stored(first)[ActionField::EndDateTime]), "2010/11/14 10:00:00");
     EXPECT_TRUE(app.selectedActionId.empty());
     EXPECT_EQ(StoredHistory(), std::vector<std::u16string>{first});

@@ -1,17 +1,20 @@
-// Crash safety: a child process writes to real files (imports, edits, settings saves,
-// compaction) and is killed with SIGKILL at random moments (fixed seed; set
+// Crash safety: a child process writes to real files (imports, edits, recorder taps,
+// settings saves, compaction) and is killed with SIGKILL at random moments (fixed seed; set
 // TIDEMARK_KILLS for more kills). Afterwards the data file passes the engine's
 // integrity check, opens, the index equals the table, and every write the child saw
 // succeed is there; a settings file is the old or the new one, never a mix.
+#include "app/MainApp.h"
 #include "app/Settings.h"
 #include "core/Clock.h"
 #include "core/MessageBox.h"
 #include "core/Paths.h"
 #include "core/Utf.h"
 #include "exchange/ImportActions.h"
+#include "recorder/RecorderChain.h"
 #include "store/ActionIndex.h"
 #include "store/Compaction.h"
 #include "store/DataFileTables.h"
+#include "tests/reliability/FaultSupport.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -19,6 +22,7 @@
 #include <sqlite3.h>
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -32,6 +36,7 @@
 #include <sstream>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -72,18 +77,46 @@ void Log(int fd, const std::string& line) {
     [[maybe_unused]] ssize_t n = write(fd, text.data(), text.size());
 }
 
-// Runs body in a child process and kills it after delay; returns once it is gone.
-template <typename Body> void RunAndKill(std::chrono::milliseconds delay, Body body) {
+// The write end of the pipe on which a child says it is ready (-1: nobody waits).
+int g_readyFd = -1;
+
+// In the child: the file is open and the writes begin; the kill delay counts from here.
+void SignalReady() {
+    char one = 1;
+    if (g_readyFd >= 0) {
+        [[maybe_unused]] ssize_t n = write(g_readyFd, &one, 1);
+    }
+}
+
+// Runs body in a child process and kills it after delay (counted from its SignalReady
+// when waitReady is set, so a slow start on a busy machine still leaves time to write);
+// returns once it is gone.
+template <typename Body> void RunAndKill(std::chrono::milliseconds delay, Body body, bool waitReady = false) {
+    int ready[2] = {-1, -1};
+    if (waitReady) {
+        ASSERT_EQ(pipe(ready), 0);
+    }
     pid_t pid = fork();
     if (pid == 0) {
+        if (waitReady) close(ready[0]);
+        g_readyFd = ready[1];
         body();
         _exit(0);
     }
     ASSERT_GT(pid, 0);
+    if (waitReady) {
+        close(ready[1]);
+        pollfd p{ready[0], POLLIN, 0};
+        poll(&p, 1, 30000);
+        close(ready[0]);
+    }
     std::this_thread::sleep_for(delay);
     kill(pid, SIGKILL);
     int status = 0;
     waitpid(pid, &status, 0);
+    // Killed, not ended on its own: a child that failed early would test nothing.
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << "child status " << status;
+    CountKill();
 }
 
 std::string ImportFile(const std::string& path, int rows) {
@@ -115,19 +148,25 @@ protected:
     std::mt19937 random{20261209};
 };
 
-// The child's work: replace-mode imports of the same 3,000 rows, then single inserts,
-// updates and deletes, each logged once it returned success.
+// The child's work: single inserts, updates, deletes and recorder taps, then a
+// replace-mode import of the same 3,000 rows, over and over; each write is logged once
+// it returned success.
 void WriteUntilKilled(const std::string& data, const std::string& importFile, const std::string& log, int round) {
     YesToAll yes;
     SetMessagePresenter(&yes);
     int fd = open(log.c_str(), O_WRONLY | O_APPEND | O_CREAT, 0600);
     if (FAILED(OpenDataFile(FromUtf8(data)))) _exit(2);
     UserDataTable& table = *OpenTables()->userData;
-    ActionIndex index;
+    CMainApp app;
+    app.settings = DefaultSettings(96);
+    app.settings.DataFile = FromUtf8(data);
+    SetApp(&app);
+    ActionIndex& index = app.actionIndex;
+    if (FAILED(RebuildActionIndex(table, index))) _exit(3);
+    RecorderChain recorder(app, nullptr);
+    if (recorder.LoadOnce() != 0) _exit(4);
+    SignalReady();
     for (int step = 0;; ++step) {
-        if (ImportActions(ExchangeTarget{table, index}, FromUtf8(importFile), ExchangeLayout::Ver3, ImportMode::Replace,
-                          ImportTuning{1000}) == ImportResult::Done)
-            Log(fd, "import");
         for (int i = 0; i < 20; ++i) {
             ActionRecord r;
             r[ActionField::StaDateTime] = u"2010/12/01 08:00:00";
@@ -148,7 +187,15 @@ void WriteUntilKilled(const std::string& data, const std::string& importFile, co
                 Log(fd, "d " + ToUtf8(*r[ActionField::ActId]));
                 if (table.DeleteAction(*r[ActionField::ActId]) == S_OK) Log(fd, "D " + ToUtf8(*r[ActionField::ActId]));
             }
+            if (i % 4 == 1) {
+                // A tap closes the open action and opens a new one, history and items in one go.
+                RecorderFields fields{u"<現在時刻>", u"", u"", FromUtf8("place " + std::to_string(i)), u"c1", u"c2"};
+                if (recorder.Record(fields) == kRecorderDone) Log(fd, "R " + ToUtf8(app.recorder.preActId));
+            }
         }
+        if (ImportActions(ExchangeTarget{table, index}, FromUtf8(importFile), ExchangeLayout::Ver3, ImportMode::Replace,
+                          ImportTuning{1000}) == ImportResult::Done)
+            Log(fd, "import");
     }
 }
 
@@ -161,7 +208,8 @@ TEST_F(CrashTest, ImportsAndEditsSurviveSigkill) {
     int kills = Kills();
     for (int round = 0; round < kills; ++round) {
         SCOPED_TRACE(round);
-        RunAndKill(std::chrono::milliseconds(delay(random)), [&] { WriteUntilKilled(data, importFile, log, round); });
+        RunAndKill(
+            std::chrono::milliseconds(delay(random)), [&] { WriteUntilKilled(data, importFile, log, round); }, true);
         ASSERT_EQ(Query(data, "PRAGMA integrity_check"), "ok");
         ASSERT_EQ(OpenDataFile(FromUtf8(data)), S_OK);
         ASSERT_EQ(CheckAndUpgradeFormat(), 0);
@@ -178,6 +226,7 @@ TEST_F(CrashTest, ImportsAndEditsSurviveSigkill) {
     std::ifstream in(log);
     std::map<std::string, std::string> memo; // identifier -> memo, "" when deleted
     bool imported = false;
+    std::vector<std::string> taps;
     std::string kind, id, rest;
     for (std::string line; std::getline(in, line);) {
         std::istringstream words(line);
@@ -188,6 +237,7 @@ TEST_F(CrashTest, ImportsAndEditsSurviveSigkill) {
         if (kind == "U") memo[id] = rest;
         if (kind == "D") memo[id] = "";
         if (kind == "d") memo[id] = "<deleting>";
+        if (kind == "R") taps.push_back(id);
     }
     EXPECT_GT(memo.size(), 0u);
     for (const auto& [action, last] : memo) {
@@ -200,6 +250,19 @@ TEST_F(CrashTest, ImportsAndEditsSurviveSigkill) {
         } else {
             EXPECT_NE(stored, "<error>") << action << " was inserted";
         }
+        if (!last.empty() && stored == "<error>") CountRowsLost(1);
+    }
+    // Every tap that succeeded left its action and its history row.
+    EXPECT_GT(taps.size(), 0u);
+    for (const std::string& tap : taps) {
+        std::string count = Query(data, "select count(*) from t_UserData where f_nchActId = '" + tap + "'");
+        EXPECT_EQ(count, "1") << tap;
+        if (count != "1") CountRowsLost(1);
+        // Its history row lies within the count the next run reads.
+        EXPECT_EQ(Query(data, "select count(*) from t_RcdrData where f_nchActId = '" + tap +
+                                  "' and f_i4SNo < (select f_i4Value from t_LongData where f_nvcItem = 'RcdrHistNum')"),
+                  "1")
+            << tap;
     }
     if (imported) {
         EXPECT_EQ(Query(data, "select count(*) from t_UserData where f_nchActId like 'ID90%'"), "3000");
