@@ -8,6 +8,7 @@
 #include "core/Paths.h"
 #include "core/Utf.h"
 #include "exchange/ImportActions.h"
+#include "salvage/SalvageRun.h"
 #include "store/ActionIndex.h"
 #include "store/DataFileTables.h"
 #include "tests/support/ScriptedMessages.h"
@@ -22,6 +23,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <set>
 #include <string>
 #include <thread>
@@ -122,6 +124,27 @@ void HoldWriteLock(const std::string& path, const char* begin, int holdMs, int f
     std::this_thread::sleep_for(std::chrono::milliseconds(holdMs));
     if (sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) _exit(4);
     Tell(fd, Id(9, 1));
+    sqlite3_close(db);
+}
+
+// Another program in the middle of a large write: more rows than its page cache holds,
+// so pages of the unfinished transaction are already in the data file (their old
+// contents in its journal). It is rolled back after holdMs.
+void HoldSpilledWrite(const std::string& path, int holdMs, int fd) {
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) _exit(2);
+    sqlite3_busy_timeout(db, 5000);
+    sqlite3_exec(db, "PRAGMA cache_size = 10", nullptr, nullptr, nullptr);
+    std::string recursive = "with recursive n(value) as (select 1 union all select value + 1 from n where value < "
+                            "2000) insert into t_UserData (f_nchActId, f_nchStaDateTime, f_nchEndDateTime, f_nvcMemo) "
+                            "select printf('ID5%015d', value), '2010/11/21 09:00:00', '2010/11/21 10:00:00', "
+                            "hex(zeroblob(200)) from n";
+    if (sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr) != SQLITE_OK ||
+        sqlite3_exec(db, recursive.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK)
+        _exit(3);
+    Tell(fd, "go");
+    std::this_thread::sleep_for(std::chrono::milliseconds(holdMs));
+    sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
     sqlite3_close(db);
 }
 
@@ -263,4 +286,38 @@ TEST_F(ConcurrencyTest, WriteIntoBusyFileFailsAndLaterSucceeds) {
     CloseDataFile();
     EXPECT_TRUE(Stored(Id(8, 2)));
     EXPECT_TRUE(Stored(Id(9, 1)));
+}
+
+// The salvage tool run while TideLog is in the middle of a large write: it must not
+// copy the data file half written (rows of an unfinished write, or damage), but wait
+// and then tell that the file is in use. Once the write is gone it takes exactly the
+// committed rows.
+TEST_F(ConcurrencyTest, SalvageDoesNotCopyAnUnfinishedWrite) {
+    ASSERT_EQ(OpenDataFile(FromUtf8(data)), S_OK);
+    for (int i = 0; i < 10; ++i) {
+        ActionRecord r = Action(Id(8, i), i);
+        ASSERT_EQ(OpenTables()->userData->InsertAction(r), S_OK);
+    }
+    CloseDataFile();
+    std::string exported = dir.file("out/salvage.txt");
+    ASSERT_EQ(CreateFolderPath(FromUtf8(dir.file("out"))), 0);
+    Child child;
+    child.Start([&](int fd) { HoldSpilledWrite(data, 3500, fd); });
+    ASSERT_EQ(child.Line(), "go");
+    // The unfinished write is in the data file already, its old pages in the journal.
+    ASSERT_TRUE(std::filesystem::exists(data + "-journal"));
+    messages.Answer(IDYES);
+    SalvageResult during = RunSalvage(nullptr, FromUtf8(data), FromUtf8(exported));
+    EXPECT_EQ(during.code, -2);
+    EXPECT_EQ(during.counts.exported, 0);
+    ASSERT_FALSE(messages.shown().empty());
+    EXPECT_NE(messages.last().text.find(u"他のプログラムで使用中です。"), std::u16string::npos)
+        << ToUtf8(messages.last().text);
+    child.Finish();
+    messages.Clear();
+    messages.Answer(IDYES);
+    SalvageResult after = RunSalvage(nullptr, FromUtf8(data), FromUtf8(exported));
+    EXPECT_EQ(after.code, 0);
+    EXPECT_EQ(after.counts.exported, 10);
+    EXPECT_EQ(after.counts.errors, 0);
 }
