@@ -5,6 +5,7 @@
 #include "app/MainApp.h"
 #include "core/QtPlatform.h"
 #include "core/ScaleByDpi.h"
+#include "core/TapLabel.h"
 #include "edit/ExtItemsEditDlg.h"
 #include "edit/TimeSelectDlg.h"
 #include "edit/ValueSelectDlg.h"
@@ -39,47 +40,6 @@ QString Q(std::u16string_view text) {
 void SetId(QObject* object, int id) {
     object->setObjectName(QStringLiteral("id%1").arg(id));
 }
-
-// A static text that reports a tap (the "notify" statics of the dialog). A value
-// field can also take the focus: Space, Return or F2 there is its tap.
-class TapLabel : public QLabel {
-public:
-    TapLabel(QWidget* parent, std::function<void()> onTap) : QLabel(parent), onTap_(std::move(onTap)) {}
-
-protected:
-    void mousePressEvent(QMouseEvent* event) override {
-        if (event->button() == Qt::LeftButton && isEnabled()) onTap_();
-        event->accept();
-    }
-    void keyPressEvent(QKeyEvent* event) override {
-        int key = event->key();
-        if (isEnabled() && event->modifiers() == Qt::NoModifier &&
-            (key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_F2)) {
-            onTap_();
-            event->accept();
-            return;
-        }
-        QLabel::keyPressEvent(event);
-    }
-    // The focused field shows in the selection colour.
-    void focusInEvent(QFocusEvent* event) override {
-        SetBackground(palette().color(QPalette::Highlight).lighter(170));
-        QLabel::focusInEvent(event);
-    }
-    void focusOutEvent(QFocusEvent* event) override {
-        SetBackground(Qt::white);
-        QLabel::focusOutEvent(event);
-    }
-
-private:
-    void SetBackground(const QColor& color) {
-        if (!autoFillBackground()) return;
-        QPalette p = palette();
-        p.setColor(QPalette::Window, color);
-        setPalette(p);
-    }
-    std::function<void()> onTap_;
-};
 
 QDate ToQDate(const std::u16string& text) {
     return QDate::fromString(Q(text), QStringLiteral("yyyy/MM/dd"));
@@ -132,7 +92,6 @@ QLabel* CEditActionDlg::AddValue(int id) {
     label->setFrameShadow(QFrame::Sunken);
     label->setMinimumHeight(ScaleByDpi(18));
     label->setAutoFillBackground(true);
-    label->setFocusPolicy(Qt::StrongFocus);
     QPalette palette = label->palette();
     palette.setColor(QPalette::Window, Qt::white);
     label->setPalette(palette);

@@ -7,6 +7,7 @@
 #include "core/DateTimeText.h"
 #include "core/QtPlatform.h"
 #include "core/ScaleByDpi.h"
+#include "core/TapLabel.h"
 #include "edit/TimeSelectDlg.h"
 #include "edit/ValueSelectDlg.h"
 #include "filedlg/FileSelectDialog.h"
@@ -49,9 +50,10 @@ public:
     }
 };
 
-// A static that is tapped to choose its value.
+// A static that is tapped (or given Space/Return/F2) to choose its value.
 QLabel* TapField(QWidget* parent, int id) {
-    auto* label = WithId(new QLabel(parent), id);
+    auto* label = WithId(
+        new TapLabel(parent, [parent, id] { QMetaObject::invokeMethod(parent, "OnCommand", Q_ARG(int, id)); }), id);
     label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     label->setAutoFillBackground(true);
     QPalette palette = label->palette();
@@ -101,8 +103,6 @@ void CExtItemsEditDlg::CreateControls() {
     typeStatic_->setVisible(bySelection_);
     nameCombo_->setVisible(!bySelection_);
     typeCombo_->setVisible(!bySelection_);
-    for (QLabel* field : {nameStatic_, typeStatic_})
-        field->installEventFilter(this);
     valueLabel_ = WithId(new QLabel(Q(u"値:"), this), ExtEditCmd::ValueLabel);
     value_ = WithId(new QLineEdit(this), ExtEditCmd::Value);
     lines_ = WithId(new QPlainTextEdit(this), ExtEditCmd::ValueLines);
@@ -282,14 +282,6 @@ void CExtItemsEditDlg::ChangeType(int type) {
 
 std::u16string CExtItemsEditDlg::InputName() const {
     return FromQString(bySelection_ ? nameStatic_->text() : nameCombo_->currentText());
-}
-
-bool CExtItemsEditDlg::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::MouseButtonPress && (watched == nameStatic_ || watched == typeStatic_)) {
-        OnCommand(watched == nameStatic_ ? ExtEditCmd::NameStatic : ExtEditCmd::TypeStatic);
-        return true;
-    }
-    return QDialog::eventFilter(watched, event);
 }
 
 void CExtItemsEditDlg::OnCommand(int id) {

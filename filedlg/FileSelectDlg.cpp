@@ -8,6 +8,7 @@
 #include "filedlg/FileSelectModel.h"
 
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -106,6 +107,7 @@ void CFileSelectDlg::CreateControls() {
         Qt::QueuedConnection);
     connect(type_, &QComboBox::currentIndexChanged, this, &CFileSelectDlg::OnTypeChange);
     list_->viewport()->installEventFilter(this);
+    list_->installEventFilter(this);
     auto* back = new QShortcut(QKeySequence(Qt::Key_Backspace), list_);
     connect(back, &QShortcut::activated, this, [this] { OnCommand(FileDlgId::Up); });
 }
@@ -205,7 +207,41 @@ void CFileSelectDlg::SelectLineQuietly(int row) {
     list_->setCurrentRow(row);
 }
 
+// Keys that move through the list only mark a line: opening the folder on every step
+// would leave a keyboard user no way past the first folder line. Return or Enter then
+// chooses the marked line, as a tap does. Space stays a key to type: file lines begin
+// with one.
+bool CFileSelectDlg::ListKeyPress(QKeyEvent* key) {
+    switch (key->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter: {
+        int row = list_->currentRow();
+        if (row < 0) return true;
+        {
+            QSignalBlocker blocker(list_);
+            list_->clearSelection();
+        }
+        list_->item(row)->setSelected(true);
+        return true;
+    }
+    case Qt::Key_Backspace:
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+    case Qt::Key_Escape:
+        return false;
+    default: {
+        QSignalBlocker blocker(list_);
+        static_cast<QObject*>(list_)->event(key);
+        return true;
+    }
+    }
+}
+
 bool CFileSelectDlg::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == list_ && event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (!(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) return ListKeyPress(key);
+    }
     // A left press selects and so opens a folder line; a right press only marks the
     // line and offers the menu, the one way to rename or delete a folder.
     if (watched == list_->viewport() && event->type() == QEvent::MouseButtonPress) {

@@ -7,6 +7,7 @@
 
 class FileSelectModel;
 class QComboBox;
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -52,6 +53,7 @@ public:
     // Marks a line without opening it (a right-click, the desktop's tap-and-hold),
     // so that folders too can be renamed and deleted.
     void SelectLineQuietly(int row);
+    bool ListKeyPress(QKeyEvent* key);
 
     // Closing the window or Escape is cancel.
     void reject() override { OnCommand(FileDlgId::Cancel); }

@@ -6,6 +6,7 @@
 #include "core/DateTimeText.h"
 #include "core/QtPlatform.h"
 #include "core/ScaleByDpi.h"
+#include "core/TapLabel.h"
 #include "edit/TimeSelectDlg.h"
 #include "edit/ValueSelectDlg.h"
 #include "find/FindFields.h"
@@ -41,8 +42,10 @@ template <class W> W* WithId(W* widget, int id) {
 }
 
 // A static that is tapped to edit its value.
+// Tapped, or Space/Return/F2 with the focus on it, it runs the dialog's command id.
 QLabel* TapField(QWidget* parent, int id) {
-    auto* label = WithId(new QLabel(parent), id);
+    auto* label = WithId(
+        new TapLabel(parent, [parent, id] { QMetaObject::invokeMethod(parent, "OnCommand", Q_ARG(int, id)); }), id);
     label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     label->setAutoFillBackground(true);
     QPalette palette = label->palette();
@@ -85,7 +88,6 @@ void CFindDlg::CreateControls() {
     textCombo_->setEditable(true);
     textCombo_->setInsertPolicy(QComboBox::NoInsert);
     textStatic_ = TapField(this, kIdTextStatic);
-    textStatic_->installEventFilter(this);
     auto* group = WithId(new QGroupBox(Q(u"検索対象"), this), kIdGroup);
     group->setGeometry(Scaled(4, 64, 232, 52));
     for (int i = 0; i < 4; ++i) {
@@ -98,8 +100,6 @@ void CFindDlg::CreateControls() {
     startTime_ = TapField(this, kIdStartTime);
     endDate_ = TapField(this, kIdEndDate);
     endTime_ = TapField(this, kIdEndTime);
-    for (QLabel* field : {startDate_, startTime_, endDate_, endTime_})
-        field->installEventFilter(this);
     startToday_ = WithId(new QPushButton(Q(u"・"), this), kIdStartToday);
     endToday_ = WithId(new QPushButton(Q(u"・"), this), kIdEndToday);
     listAfter_ = WithId(new QCheckBox(Q(u"検索終了後、一覧形式にて表示する"), this), kIdListAfter);
@@ -112,6 +112,9 @@ void CFindDlg::CreateControls() {
     calendar_ = WithId(new QCalendarWidget(this), kIdCalendar);
     calendar_->setGridVisible(true);
     calendar_->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
+    QFont small = font();
+    small.setPixelSize(ScaleByDpi(9));
+    calendar_->setFont(small);
     calendar_->hide();
     softKeyBar_ = new QWidget(this);
     softKeyBar_->setObjectName(QStringLiteral("softKeyBar"));
@@ -132,6 +135,8 @@ void CFindDlg::CreateControls() {
         action->setData(id);
         connect(action, &QAction::triggered, this, [this, id = id] { OnCommand(id); });
     }
+    // Return in the search text is the keyboard's "検索", as in any search box.
+    connect(textCombo_->lineEdit(), &QLineEdit::returnPressed, this, [this] { OnCommand(kIdRun); });
     for (auto [button, id] : {std::pair{startToday_, kIdStartToday},
                               {endToday_, kIdEndToday},
                               {clear_, kIdClear},
@@ -142,8 +147,13 @@ void CFindDlg::CreateControls() {
         button->setAutoDefault(false);
         connect(button, &QPushButton::clicked, this, [this, id = id] { OnCommand(id); });
     }
-    connect(timeEditor_, &QComboBox::activated, this, [this] { CommitTimeEditor(); });
-    connect(timeEditor_->lineEdit(), &QLineEdit::returnPressed, this, [this] { CommitTimeEditor(); });
+    // Choosing or typing a time hands the keyboard back to its field, so Tab goes on from there.
+    auto commit = [this] {
+        QLabel* field = FieldOf(editedField_);
+        if (CommitTimeEditor() == 0 && field) field->setFocus();
+    };
+    connect(timeEditor_, &QComboBox::activated, this, commit);
+    connect(timeEditor_->lineEdit(), &QLineEdit::returnPressed, this, commit);
     connect(calendar_, &QCalendarWidget::clicked, this, &CFindDlg::OnDateChosen);
     connect(calendar_, &QCalendarWidget::activated, this, &CFindDlg::OnDateChosen);
 }
@@ -198,20 +208,6 @@ void CFindDlg::ShowState() {
     startTime_->setText(Q(state.startTime));
     endTime_->setText(Q(state.endTime));
     endTime_->setEnabled(state.startTime != kAllDayEntry);
-}
-
-bool CFindDlg::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::MouseButtonPress) {
-        if (auto* label = qobject_cast<QLabel*>(watched); label && label->isEnabled()) {
-            bool ok = false;
-            int id = label->objectName().mid(2).toInt(&ok);
-            if (ok) {
-                OnCommand(id);
-                return true;
-            }
-        }
-    }
-    return QDialog::eventFilter(watched, event);
 }
 
 QLabel* CFindDlg::FieldOf(int id) const {
@@ -289,10 +285,36 @@ void CFindDlg::OnDateField(int id) {
         y = now.year, m = now.month, d = now.day;
     }
     calendar_->setSelectedDate(QDate(y, m, d));
-    calendar_->setGeometry(ScaleByDpi(4), field->geometry().bottom() + 1, ScaleByDpi(232), ScaleByDpi(120));
+    PlaceCalendar(field);
     calendar_->show();
     calendar_->raise();
+    calendar_->setFocus();
     editedField_ = id;
+}
+
+// The calendar spans the dialog below the field, or above it when the room below is
+// short, never under the soft keys; its smaller font keeps all seven days in view.
+void CFindDlg::PlaceCalendar(QLabel* field) {
+    int margin = ScaleByDpi(4);
+    int bottom = softKeyBar_->y();
+    int h = std::min(calendar_->sizeHint().height(), bottom);
+    int y = field->geometry().bottom() + 1;
+    if (y + h > bottom) y = field->geometry().top() - h;
+    y = std::max(0, std::min(y, bottom - h));
+    calendar_->setGeometry(margin, y, width() - 2 * margin, h);
+}
+
+void CFindDlg::reject() {
+    // Escape first closes an open calendar or time list, then the dialog.
+    if (editedField_ != 0) {
+        QLabel* field = FieldOf(editedField_);
+        calendar_->hide();
+        timeEditor_->hide();
+        editedField_ = 0;
+        if (field) field->setFocus();
+        return;
+    }
+    OnCommand(kIdClose);
 }
 
 void CFindDlg::OnDateChosen() {
@@ -301,6 +323,7 @@ void CFindDlg::OnDateChosen() {
     if (field) field->setText(Q(FormatDateText(date.year(), date.month(), date.day())));
     calendar_->hide();
     editedField_ = 0;
+    if (field) field->setFocus();
 }
 
 void CFindDlg::OnTimeField(int id) {

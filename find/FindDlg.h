@@ -60,10 +60,7 @@ public:
     int editedField() const { return editedField_; }
 
     // Closing the window or Escape is "閉じる".
-    void reject() override { OnCommand(kIdClose); }
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
+    void reject() override;
 
 private:
     void CreateControls();
@@ -76,6 +73,7 @@ private:
     void OnDateChosen();
     // Checks and takes the time editor's text; -1 (editor stays open) when it is no time.
     int CommitTimeEditor();
+    void PlaceCalendar(QLabel* field);
     void SetTimeField(int id, const std::u16string& text);
     void OnTextBySelection();
     void OnClear();

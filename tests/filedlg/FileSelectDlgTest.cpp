@@ -162,10 +162,36 @@ TEST_F(FileSelectWindow, FocusAloneNeverOpensAFolder) {
         EXPECT_TRUE(w.list()->hasFocus()) << i;
         EXPECT_EQ(Folder(), dir.path()) << i;
     }
-    // Moving the selection with a key is a choice.
+    // Keys only move the mark, past every folder line; Return chooses the marked line.
+    QTest::keyClick(w.list(), Qt::Key_Down);
     QTest::keyClick(w.list(), Qt::Key_Down);
     QApplication::processEvents();
-    EXPECT_EQ(Folder(), dir.file("空のフォルダ"));
+    EXPECT_EQ(Folder(), dir.path());
+    EXPECT_EQ(w.list()->currentRow(), Row(" a.csv"));
+    QTest::keyClick(w.list(), Qt::Key_Return);
+    QApplication::processEvents();
+    EXPECT_EQ(w.nameEdit()->text().toStdString(), "a.csv");
+    EXPECT_EQ(Folder(), dir.path());
+    // Typing a line's beginning marks it too, a file line's leading space included.
+    w.list()->setFocus();
+    QTest::keyClicks(w.list(), "+s");
+    QApplication::processEvents();
+    EXPECT_EQ(Folder(), dir.path());
+    EXPECT_EQ(w.list()->currentRow(), Row("+sub"));
+    QTest::qWait(QApplication::keyboardInputInterval() + 50);
+    QTest::keyClicks(w.list(), " a");
+    QApplication::processEvents();
+    EXPECT_EQ(w.list()->currentRow(), Row(" a.csv"));
+    QTest::qWait(QApplication::keyboardInputInterval() + 50);
+    QTest::keyClicks(w.list(), "+s");
+    QTest::keyClick(w.list(), Qt::Key_Enter, Qt::KeypadModifier);
+    QApplication::processEvents();
+    EXPECT_EQ(Folder(), dir.file("sub"));
+    // Backspace goes up again.
+    w.list()->setFocus();
+    QTest::keyClick(w.list(), Qt::Key_Backspace);
+    QApplication::processEvents();
+    EXPECT_EQ(Folder(), dir.path());
 }
 
 TEST_F(FileSelectWindow, RightClickMarksAFolderLineForDeleteWithoutOpeningIt) {

@@ -148,7 +148,11 @@ TEST_F(FindDlg, CalendarTodayAndClear) {
     QTest::mouseClick(Child<QLabel>(d, 1265), Qt::LeftButton);
     ASSERT_TRUE(d.calendar()->isVisible());
     EXPECT_EQ(d.calendar()->selectedDate(), QDate(2010, 11, 17)); // empty: today
-    EXPECT_GT(d.calendar()->y(), Child(d, 1265)->geometry().bottom());
+    // Beside the field, never over it or the soft keys, all seven days in view.
+    EXPECT_FALSE(d.calendar()->geometry().intersects(Child(d, 1265)->geometry()));
+    EXPECT_LE(d.calendar()->geometry().bottom(), Child(d, 1)->parentWidget()->y());
+    EXPECT_GE(d.calendar()->width(), d.calendar()->minimumSizeHint().width());
+    EXPECT_GE(d.calendar()->height(), d.calendar()->minimumSizeHint().height());
     d.calendar()->setSelectedDate(QDate(2010, 11, 20));
     emit d.calendar()->clicked(QDate(2010, 11, 20));
     EXPECT_FALSE(d.calendar()->isVisible());
@@ -167,6 +171,52 @@ TEST_F(FindDlg, CalendarTodayAndClear) {
     EXPECT_TRUE(Child(d, 1266)->isEnabled());
     EXPECT_TRUE(Child<QCheckBox>(d, 1257)->isChecked());
     EXPECT_EQ(Child<QComboBox>(d, 1254)->currentText(), QString());
+}
+
+TEST_F(FindDlg, EveryFieldIsReachedAndOpenedFromTheKeyboard) {
+    CFindDlg d(app);
+    d.show();
+    d.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&d));
+    Child(d, 1254)->setFocus();
+    std::vector<int> reached;
+    for (int i = 0; i < 20; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        bool ok = false;
+        int id = QApplication::focusWidget()->objectName().mid(2).toInt(&ok);
+        if (ok) reached.push_back(id);
+    }
+    for (int id : {1261, 1262, 1265, 1266, 1263, 1268, 1269})
+        EXPECT_NE(std::find(reached.begin(), reached.end(), id), reached.end()) << id;
+    // Space on a date field opens the calendar, Return on a time field the time editor.
+    Child(d, 1265)->setFocus();
+    QTest::keyClick(Child(d, 1265), Qt::Key_Space);
+    EXPECT_TRUE(d.calendar()->isVisible());
+    // Escape closes the calendar, not the dialog; the field keeps the focus.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    EXPECT_FALSE(d.calendar()->isVisible());
+    EXPECT_TRUE(d.isVisible());
+    EXPECT_EQ(QApplication::focusWidget(), Child(d, 1265));
+    Child(d, 1262)->setFocus();
+    QTest::keyClick(Child(d, 1262), Qt::Key_Return);
+    EXPECT_TRUE(d.timeEditor()->isVisible());
+    d.timeEditor()->setEditText(QStringLiteral("9:30"));
+    QTest::keyClick(d.timeEditor()->lineEdit(), Qt::Key_Return);
+    EXPECT_FALSE(d.timeEditor()->isVisible());
+    EXPECT_EQ(Text(d, 1262), QStringLiteral("09:30"));
+    EXPECT_EQ(QApplication::focusWidget(), Child(d, 1262));
+}
+
+TEST_F(FindDlg, ReturnInTheSearchTextRuns) {
+    Window(1, 2);
+    SearchFromMainWindow([](CFindDlg& d) {
+        auto* combo = d.findChild<QComboBox*>(QStringLiteral("id1254"));
+        combo->setEditText(QString::fromUtf16(u"ランチ"));
+        QTest::keyClick(combo->lineEdit(), Qt::Key_Return);
+        EXPECT_FALSE(d.isVisible()) << "the search ran and ended the dialog";
+    });
+    EXPECT_EQ(app.actionIndex.count(), 2);
+    EXPECT_EQ(messages.last().text, u"2 個のアクションが見つかりました。");
 }
 
 TEST_F(FindDlg, CloseKeepsTheStateForTheRunAndTheTextInTheHistory) {
