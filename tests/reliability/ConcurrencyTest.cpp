@@ -65,25 +65,30 @@ std::string Id(int side, int n) {
     return id;
 }
 
-// A child process; the pipe carries one line per write it saw succeed, and "go" once
-// it holds what the parent must wait behind.
+// A child process; one pipe carries one line per write it saw succeed, and "go" once
+// it holds what the parent must wait behind; the other tells it to let go.
 struct Child {
     pid_t pid = -1;
     int fromChild = -1;
+    int toChild = -1;
 
+    // body(out, in): out is the child's end of the first pipe, in that of the second.
     template <typename Body> void Start(Body body) {
-        int fds[2];
-        ASSERT_EQ(pipe(fds), 0);
+        int up[2], down[2];
+        ASSERT_EQ(pipe(up), 0);
+        ASSERT_EQ(pipe(down), 0);
         pid = fork();
         ASSERT_GE(pid, 0);
         if (pid == 0) {
-            close(fds[0]);
-            body(fds[1]);
+            close(up[0]), close(down[1]);
+            body(up[1], down[0]);
             _exit(0);
         }
-        close(fds[1]);
-        fromChild = fds[0];
+        close(up[1]), close(down[0]);
+        fromChild = up[0], toChild = down[1];
     }
+    // Lets a child that holds until told go on.
+    void Release() { [[maybe_unused]] ssize_t n = write(toChild, "\n", 1); }
     // The next line from the child ("" at its end).
     std::string Line() {
         std::string line;
@@ -100,7 +105,7 @@ struct Child {
         int status = 0;
         waitpid(pid, &status, 0);
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-        close(fromChild);
+        close(fromChild), close(toChild);
         return lines;
     }
 };
@@ -110,8 +115,18 @@ void Tell(int fd, const std::string& line) {
     [[maybe_unused]] ssize_t n = write(fd, text.data(), text.size());
 }
 
-// Another program: its own connection, a write transaction held for holdMs.
-void HoldWriteLock(const std::string& path, const char* begin, int holdMs, int fd) {
+// Waits holdMs, or with kUntilReleased until the parent lets go.
+constexpr int kUntilReleased = -1;
+void Hold(int holdMs, int in) {
+    char c;
+    if (holdMs == kUntilReleased) [[maybe_unused]]
+        ssize_t n = read(in, &c, 1);
+    else
+        std::this_thread::sleep_for(std::chrono::milliseconds(holdMs));
+}
+
+// Another program: its own connection, a write transaction held for a while.
+void HoldWriteLock(const std::string& path, const char* begin, int holdMs, int fd, int in) {
     sqlite3* db = nullptr;
     if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) _exit(2);
     sqlite3_busy_timeout(db, 5000);
@@ -121,7 +136,7 @@ void HoldWriteLock(const std::string& path, const char* begin, int holdMs, int f
         sqlite3_exec(db, insert.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK)
         _exit(3);
     Tell(fd, "go");
-    std::this_thread::sleep_for(std::chrono::milliseconds(holdMs));
+    Hold(holdMs, in);
     if (sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) _exit(4);
     Tell(fd, Id(9, 1));
     sqlite3_close(db);
@@ -129,8 +144,8 @@ void HoldWriteLock(const std::string& path, const char* begin, int holdMs, int f
 
 // Another program in the middle of a large write: more rows than its page cache holds,
 // so pages of the unfinished transaction are already in the data file (their old
-// contents in its journal). It is rolled back after holdMs.
-void HoldSpilledWrite(const std::string& path, int holdMs, int fd) {
+// contents in its journal). It is rolled back when the parent lets go.
+void HoldSpilledWrite(const std::string& path, int fd, int in) {
     sqlite3* db = nullptr;
     if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) _exit(2);
     sqlite3_busy_timeout(db, 5000);
@@ -143,7 +158,7 @@ void HoldSpilledWrite(const std::string& path, int holdMs, int fd) {
         sqlite3_exec(db, recursive.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK)
         _exit(3);
     Tell(fd, "go");
-    std::this_thread::sleep_for(std::chrono::milliseconds(holdMs));
+    Hold(kUntilReleased, in);
     sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
     sqlite3_close(db);
 }
@@ -177,7 +192,7 @@ protected:
 TEST_F(ConcurrencyTest, TwoWritersLoseNothing) {
     constexpr int kWrites = 40;
     Child child;
-    child.Start([&](int fd) {
+    child.Start([&](int fd, int) {
         if (FAILED(OpenDataFile(FromUtf8(data)))) _exit(2);
         sqlite3* db = OpenTables()->db;
         for (int i = 0; i < kWrites; ++i) {
@@ -226,7 +241,7 @@ TEST_F(ConcurrencyTest, ImportWaitsForAnotherWriter) {
         bytes += Id(6, i) + "\t\t2010/11/14 09:00:00\t2010/11/14 10:00:00\t\t\tsubject\t\t\t\t\"memo\"\t\r\n";
     TempDir::WriteBytes(file, bytes);
     Child child;
-    child.Start([&](int fd) { HoldWriteLock(data, "BEGIN IMMEDIATE", 500, fd); });
+    child.Start([&](int fd, int in) { HoldWriteLock(data, "BEGIN IMMEDIATE", 500, fd, in); });
     ASSERT_EQ(child.Line(), "go");
     ASSERT_EQ(OpenDataFile(FromUtf8(data)), S_OK);
     ActionIndex index;
@@ -247,7 +262,7 @@ TEST_F(ConcurrencyTest, FileKeptBusyFailsClearly) {
     ASSERT_EQ(OpenDataFile(FromUtf8(data)), S_OK);
     CloseDataFile(); // read the schema once, as a running program has
     Child child;
-    child.Start([&](int fd) { HoldWriteLock(data, "BEGIN EXCLUSIVE", 6000, fd); });
+    child.Start([&](int fd, int in) { HoldWriteLock(data, "BEGIN EXCLUSIVE", kUntilReleased, fd, in); });
     ASSERT_EQ(child.Line(), "go");
     auto began = Clock::now();
     ASSERT_EQ(OpenDataFile(FromUtf8(data)), HResultFromSqlite(SQLITE_BUSY));
@@ -256,6 +271,7 @@ TEST_F(ConcurrencyTest, FileKeptBusyFailsClearly) {
     EXPECT_NE(messages.last().text.find(u"他のプログラムが使用中です。"), std::u16string::npos)
         << ToUtf8(messages.last().text);
     EXPECT_EQ(OpenTables(), nullptr);
+    child.Release();
     std::set<std::string> theirs = child.Finish();
     EXPECT_EQ(theirs, std::set<std::string>{Id(9, 1)});
     ASSERT_EQ(OpenDataFile(FromUtf8(data)), S_OK);
@@ -272,12 +288,13 @@ TEST_F(ConcurrencyTest, WriteIntoBusyFileFailsAndLaterSucceeds) {
     ASSERT_EQ(OpenDataFile(FromUtf8(data)), S_OK);
     UserDataTable& table = *OpenTables()->userData;
     Child child;
-    child.Start([&](int fd) { HoldWriteLock(data, "BEGIN EXCLUSIVE", 3000, fd); });
+    child.Start([&](int fd, int in) { HoldWriteLock(data, "BEGIN EXCLUSIVE", kUntilReleased, fd, in); });
     ASSERT_EQ(child.Line(), "go");
     ActionRecord r = Action(Id(8, 2), 2);
     HRESULT hr = table.InsertAction(r);
     EXPECT_EQ(hr & 0xFF, SQLITE_BUSY) << std::hex << hr;
     EXPECT_TRUE(FAILED(hr));
+    child.Release();
     EXPECT_EQ(child.Finish(), std::set<std::string>{Id(9, 1)});
     ActionIndex index;
     EXPECT_EQ(RebuildActionIndex(table, index), S_OK);
@@ -302,7 +319,7 @@ TEST_F(ConcurrencyTest, SalvageDoesNotCopyAnUnfinishedWrite) {
     std::string exported = dir.file("out/salvage.txt");
     ASSERT_EQ(CreateFolderPath(FromUtf8(dir.file("out"))), 0);
     Child child;
-    child.Start([&](int fd) { HoldSpilledWrite(data, 3500, fd); });
+    child.Start([&](int fd, int in) { HoldSpilledWrite(data, fd, in); });
     ASSERT_EQ(child.Line(), "go");
     // The unfinished write is in the data file already, its old pages in the journal.
     ASSERT_TRUE(std::filesystem::exists(data + "-journal"));
@@ -313,6 +330,7 @@ TEST_F(ConcurrencyTest, SalvageDoesNotCopyAnUnfinishedWrite) {
     ASSERT_FALSE(messages.shown().empty());
     EXPECT_NE(messages.last().text.find(u"他のプログラムで使用中です。"), std::u16string::npos)
         << ToUtf8(messages.last().text);
+    child.Release();
     child.Finish();
     messages.Clear();
     messages.Answer(IDYES);
