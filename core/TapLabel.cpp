@@ -24,14 +24,17 @@ void TapLabel::keyPressEvent(QKeyEvent* event) {
     QLabel::keyPressEvent(event);
 }
 
-// The focused field shows in the selection colour.
+// The focused field shows in the selection colour, and its own colour again after.
 void TapLabel::focusInEvent(QFocusEvent* event) {
+    if (!focused_) normal_ = palette().color(QPalette::Window);
+    focused_ = true;
     SetBackground(palette().color(QPalette::Highlight).lighter(170));
     QLabel::focusInEvent(event);
 }
 
 void TapLabel::focusOutEvent(QFocusEvent* event) {
-    SetBackground(Qt::white);
+    if (focused_) SetBackground(normal_);
+    focused_ = false;
     QLabel::focusOutEvent(event);
 }
 

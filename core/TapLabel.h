@@ -21,4 +21,6 @@ private:
     void SetBackground(const QColor& color);
 
     std::function<void()> onTap_;
+    QColor normal_;
+    bool focused_ = false;
 };

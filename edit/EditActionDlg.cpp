@@ -224,9 +224,12 @@ void CEditActionDlg::CreateControls() {
     SetId(list_, EditCmd::FloatingList);
     list_->setEditable(true);
     list_->setInsertPolicy(QComboBox::NoInsert);
+    // No inline completion: "本社" typed over a listed "本社ビル" must stay "本社".
+    list_->setCompleter(nullptr);
     list_->hide();
     connect(list_, &QComboBox::activated, this, &CEditActionDlg::OnListActivated);
-    connect(list_->lineEdit(), &QLineEdit::returnPressed, this, [this] { CommitInPlaceEditor(); });
+    list_->installEventFilter(this);
+    list_->lineEdit()->installEventFilter(this);
     calendar_ = new QCalendarWidget(this);
     SetId(calendar_, EditCmd::Calendar);
     calendar_->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
@@ -332,6 +335,20 @@ void CEditActionDlg::mousePressEvent(QMouseEvent* event) {
     CommitInPlaceEditor();
     Refresh();
     QDialog::mousePressEvent(event);
+}
+
+// Return in the floating list's text commits it and goes no further: passed on, it
+// would also press the dialog's default button "閉じる".
+bool CEditActionDlg::eventFilter(QObject* watched, QEvent* event) {
+    if ((watched == list_ || watched == list_->lineEdit()) && event->type() == QEvent::KeyPress) {
+        int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            CommitInPlaceEditor();
+            Refresh();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void CEditActionDlg::PlaceOver(QWidget* editor, QWidget* field, int height) {

@@ -94,6 +94,7 @@ void CExtItemsEditDlg::CreateControls() {
     nameCombo_ = WithId(new FocusingComboBox(this), ExtEditCmd::NameCombo);
     nameCombo_->setEditable(true);
     nameCombo_->setInsertPolicy(QComboBox::NoInsert);
+    nameCombo_->setCompleter(nullptr); // Return keeps what was typed, see find/FindDlg.cpp
     typeLabel_ = WithId(new QLabel(Q(u"タイプ:"), this), ExtEditCmd::TypeLabel);
     typeStatic_ = TapField(this, ExtEditCmd::TypeStatic);
     typeCombo_ = WithId(new FocusingComboBox(this), ExtEditCmd::TypeCombo);

@@ -87,6 +87,9 @@ void CFindDlg::CreateControls() {
     textCombo_ = WithId(new QComboBox(this), kIdTextCombo);
     textCombo_->setEditable(true);
     textCombo_->setInsertPolicy(QComboBox::NoInsert);
+    // No inline completion from the history: Return searches for exactly what was
+    // typed, also when it begins an older search text.
+    textCombo_->setCompleter(nullptr);
     textStatic_ = TapField(this, kIdTextStatic);
     auto* group = WithId(new QGroupBox(Q(u"検索対象"), this), kIdGroup);
     group->setGeometry(Scaled(4, 64, 232, 52));
@@ -108,6 +111,7 @@ void CFindDlg::CreateControls() {
     timeEditor_ = WithId(new QComboBox(this), kIdTimeEditor);
     timeEditor_->setEditable(true);
     timeEditor_->setInsertPolicy(QComboBox::NoInsert);
+    timeEditor_->setCompleter(nullptr);
     timeEditor_->hide();
     calendar_ = WithId(new QCalendarWidget(this), kIdCalendar);
     calendar_->setGridVisible(true);

@@ -8,6 +8,7 @@
 #include "core/Degrees.h"
 #include "core/QtPlatform.h"
 #include "core/ScaleByDpi.h"
+#include "core/TapLabel.h"
 #include "core/Utf.h"
 #include "edit/TimeSelectDlg.h"
 #include "edit/ValueSelectDlg.h"
@@ -86,6 +87,12 @@ void CRecorderDlg::CreateControls() {
         SetId(l, id);
         return l;
     };
+    // The value fields take the focus too: Space, Return or F2 there is a tap.
+    auto field = [this](int id) {
+        auto* l = new TapLabel(this, [this, id] { OnCommand(id); });
+        SetId(l, id);
+        return l;
+    };
     auto button = [this](int id, const QString& text) {
         auto* b = new QPushButton(text, this);
         SetId(b, id);
@@ -105,14 +112,14 @@ void CRecorderDlg::CreateControls() {
     label(Cate1Label, Q(s.Cate1Name + u"："));
     label(Cate2Label, Q(s.Cate2Name + u"："));
     for (int id : {TimeField, LatField, LonField, PlaceField, Cate1Field, Cate2Field}) {
-        QLabel* field = label(id, QString());
-        field->setFrameShape(QFrame::Box);
-        field->setAutoFillBackground(true);
-        QPalette palette = field->palette();
+        QLabel* value = field(id);
+        value->setFrameShape(QFrame::Box);
+        value->setAutoFillBackground(true);
+        QPalette palette = value->palette();
         bool position = id == LatField || id == LonField;
         palette.setColor(QPalette::Window, position ? QColor(255, 250, 220) : QColor(255, 255, 255));
-        field->setPalette(palette);
-        field->installEventFilter(this);
+        value->setPalette(palette);
+        value->installEventFilter(this);
     }
     FieldLabel(TimeField)->setText(Q(kCurrentTimePlaceholder));
 
@@ -141,6 +148,8 @@ void CRecorderDlg::CreateControls() {
     for (QComboBox* editor : {timeEditor_, valueEditor_}) {
         editor->setEditable(true);
         editor->setInsertPolicy(QComboBox::NoInsert);
+        // No inline completion: Return keeps exactly what was typed.
+        editor->setCompleter(nullptr);
         editor->hide();
         // A choice from the drop-down leaves its whole text selected for typing over.
         connect(editor, &QComboBox::activated, this, [editor] {
@@ -383,12 +392,18 @@ void CRecorderDlg::OnCommand(int id) {
 }
 
 bool CRecorderDlg::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::MouseButtonRelease && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+    // A field acts on the button's release; the press only gives it the focus.
+    bool press = event->type() == QEvent::MouseButtonPress;
+    if ((press || event->type() == QEvent::MouseButtonRelease) &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
         for (int id : {TimeField, LatField, LonField, PlaceField, Cate1Field, Cate2Field}) {
-            if (watched == FieldLabel(id) && FieldLabel(id)->isEnabled()) {
-                OnCommand(id);
+            if (watched != FieldLabel(id)) continue;
+            if (press) {
+                FieldLabel(id)->setFocus(Qt::MouseFocusReason);
                 return true;
             }
+            if (FieldLabel(id)->isEnabled()) OnCommand(id);
+            return true;
         }
     }
     return QDialog::eventFilter(watched, event);

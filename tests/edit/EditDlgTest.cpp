@@ -50,6 +50,9 @@ TEST_F(EditDlg, FieldsAreReachedAndOpenedFromTheKeyboard) {
     QTest::keyClick(d.focusWidget(), Qt::Key_Return);
     EXPECT_EQ(d.openEditor(), InPlaceEditor::None);
     EXPECT_EQ(Text(EditCmd::Place), "Park");
+    // That Return only closed the list: it did not also press "閉じる" (the default button).
+    EXPECT_EQ(messages.count(), 0u);
+    EXPECT_TRUE(d.isVisible());
     ASSERT_TRUE(TabTo(d, EditCmd::Cate1));
     QTest::keyClick(d.focusWidget(), Qt::Key_F2);
     EXPECT_EQ(d.openEditor(), InPlaceEditor::Category1);

@@ -19,6 +19,7 @@
 #include <QCalendarWidget>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -209,9 +210,19 @@ TEST_F(FindDlg, EveryFieldIsReachedAndOpenedFromTheKeyboard) {
 
 TEST_F(FindDlg, ReturnInTheSearchTextRuns) {
     Window(1, 2);
+    // An older search text that begins with the typed one is not completed into it.
+    app.settings.lists.Find.insert(app.settings.lists.Find.begin(), u"ランチ会");
     SearchFromMainWindow([](CFindDlg& d) {
         auto* combo = d.findChild<QComboBox*>(QStringLiteral("id1254"));
-        combo->setEditText(QString::fromUtf16(u"ランチ"));
+        combo->setEditText(QString());
+        d.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&d));
+        combo->setFocus();
+        for (QChar c : QString::fromUtf16(u"ランチ")) { // typed, as QTest types ASCII only
+            QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+            QApplication::sendEvent(combo->lineEdit(), &press);
+        }
+        EXPECT_EQ(combo->currentText(), QString::fromUtf16(u"ランチ"));
         QTest::keyClick(combo->lineEdit(), Qt::Key_Return);
         EXPECT_FALSE(d.isVisible()) << "the search ran and ended the dialog";
     });

@@ -30,6 +30,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -191,6 +192,24 @@ TEST_F(RecorderDlgTest, TapsWithTheInPlaceEditors) {
     EXPECT_EQ(TextOf(PlaceField).toStdString(), "");
     EXPECT_FALSE(d.Control(Back)->isEnabled());
     EXPECT_EQ(app.actionIndex.count(), 1); // clearing deletes no action
+}
+
+TEST_F(RecorderDlgTest, FieldsAreReachedAndOpenedFromTheKeyboard) {
+    CRecorderDlg& d = Dialog();
+    d.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&d));
+    std::vector<int> reached;
+    d.Control(Quit)->setFocus();
+    for (int i = 0; i < 20; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        for (int id : {TimeField, LatField, LonField, PlaceField, Cate1Field, Cate2Field})
+            if (QApplication::focusWidget() == d.Control(id)) reached.push_back(id);
+    }
+    for (int id : {TimeField, LatField, LonField, PlaceField, Cate1Field, Cate2Field})
+        EXPECT_NE(std::find(reached.begin(), reached.end(), id), reached.end()) << id;
+    d.Control(PlaceField)->setFocus();
+    QTest::keyClick(d.Control(PlaceField), Qt::Key_Space);
+    EXPECT_TRUE(d.valueEditor()->isVisible());
 }
 
 TEST_F(RecorderDlgTest, SelectionDialogsWithItemSelectMode2) {
