@@ -119,7 +119,13 @@ std::optional<int> ReadSignedValue(std::u16string_view value) {
 struct LineReader {
     std::u16string_view key;
     std::u16string_view value;
-    bool Is(const char* name) const { return key == FromUtf8(name); }
+    // Names are ASCII; compared in place, since every line is held against every key.
+    bool Is(const char* name) const {
+        size_t i = 0;
+        for (; i < key.size() && name[i]; ++i)
+            if (key[i] != static_cast<unsigned char>(name[i])) return false;
+        return i == key.size() && !name[i];
+    }
 
     void WriteOnly(const char*, const char16_t*) {}
     void Version(const char* name, OptText& target) {

@@ -49,11 +49,13 @@ FilePtr OpenForReading(const ExchangeTarget& target, std::u16string_view name, I
     return file;
 }
 
-// The batched transaction the rows are written in.
+// The batched transaction the rows are written in. It takes the write lock when it
+// begins, waiting out another program's write: a transaction that had read first could
+// only fail at its first row when another writer was busy.
 class WriteBatch {
 public:
     explicit WriteBatch(sqlite3* db) : db_(db) {}
-    HRESULT Begin() { return ExecuteSql(db_, "BEGIN"); }
+    HRESULT Begin() { return ExecuteSql(db_, "BEGIN IMMEDIATE"); }
     // Commits what was written and opens the next batch.
     HRESULT Next() {
         HRESULT hr = Commit();

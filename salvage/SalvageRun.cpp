@@ -47,9 +47,32 @@ private:
     std::u16string work_;
 };
 
-bool CopyDataFile(std::u16string_view from, const std::u16string& to) {
+enum class CopyEnd { Done, Busy };
+
+// Copies the data file under the engine's read lock when the engine can take one, so
+// that a write another program is making (pages already in the file, the old ones in
+// its journal) is never copied half done. A file the engine cannot read (damaged, or a
+// journal left by a crash that only a writer may roll back) is copied as it is; one
+// whose writer does not finish within the wait is not copied at all.
+CopyEnd CopyDataFile(std::u16string_view from, const std::u16string& to) {
+    std::string source = NativePath(from);
+    sqlite3* db = nullptr;
+    bool locked = false;
+    if (sqlite3_open_v2(source.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+        sqlite3_busy_timeout(db, 2000);
+        sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
+        int rc = sqlite3_exec(db, "select count(*) from sqlite_master", nullptr, nullptr, nullptr);
+        if (rc == SQLITE_BUSY) {
+            sqlite3_close_v2(db);
+            return CopyEnd::Busy;
+        }
+        locked = rc == SQLITE_OK;
+    }
     std::error_code ec;
-    return std::filesystem::copy_file(NativePath(from), NativePath(to), std::filesystem::copy_options::none, ec);
+    std::filesystem::copy_file(source, NativePath(to), std::filesystem::copy_options::none, ec);
+    if (locked) sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+    sqlite3_close_v2(db);
+    return CopyEnd::Done;
 }
 
 // Progress of the rows taken, also for the deeper passes.
@@ -143,7 +166,11 @@ bool SalvageFiles(WindowHandle owner, std::u16string_view dataFile, std::u16stri
     }
     WorkingCopies copies(programFolder + kWorkingCopyName);
     WorkingCopies::Remove(copies.work());
-    CopyDataFile(dataFile, copies.work());
+    if (CopyDataFile(dataFile, copies.work()) == CopyEnd::Busy) {
+        Tell(owner, u"データファイルが他のプログラムで使用中です。\n終了を待ってからもう一度実行してください。",
+             u"ファイルオープンエラー");
+        return false;
+    }
     std::error_code ec;
     if (!std::filesystem::is_regular_file(NativePath(copies.work()), ec)) {
         Tell(owner, u"指定されたデータファイルが存在しません。", u"ファイルエラー");
