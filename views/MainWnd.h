@@ -130,6 +130,7 @@ private:
     void SetDataDayViewForMulti();
     void FillDayViewRows();
     void ApplyDayViewColumnWidths();
+    void FitColumnToTexts(int column);
     void SaveDayViewColumnWidths();
     void SetListFont(const std::u16string& name, int size);
     void SelectListRow(int row);

@@ -129,7 +129,7 @@ void CMapView::ApplyColumnWidths() {
         if (width >= 1) {
             list->setColumnWidth(c, width);
         } else if (list->topLevelItemCount() > 0) {
-            list->resizeColumnToContents(c);
+            window_.FitColumnToTexts(c);
             if (list->columnWidth(c) > cap) list->setColumnWidth(c, cap);
         }
     }
