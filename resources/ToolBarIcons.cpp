@@ -164,16 +164,3 @@ QPixmap ToolBarImage(int image, int size) {
     }
     return OnGrid(size, draw);
 }
-
-QIcon ProgramIcon() {
-    // The installed icon's renderings (resources/icons, compiled in).
-    QIcon icon;
-    for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
-        icon.addFile(QStringLiteral(":/icons/hicolor/%1x%1/apps/org.tidemark.TideLog.png").arg(size),
-                     QSize(size, size));
-    return icon;
-}
-
-QPixmap ProgramIconPixmap(int size) {
-    return ProgramIcon().pixmap(size, size);
-}

@@ -1,24 +1,11 @@
 // flotsam, the salvage tool: one instance per user, one window, no arguments used.
+#include "core/ProgramIcon.h"
 #include "core/QtPlatform.h"
 #include "salvage/SalvageInstance.h"
 #include "salvage/SalvageWnd.h"
 
 #include <QApplication>
 #include <QFont>
-#include <QIcon>
-
-namespace {
-
-// The installed icon's renderings, compiled into the program.
-QIcon ProgramIcon() {
-    QIcon icon;
-    for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
-        icon.addFile(QStringLiteral(":/icons/hicolor/%1x%1/apps/org.tidemark.TideLog.png").arg(size),
-                     QSize(size, size));
-    return icon;
-}
-
-} // namespace
 
 int main(int argc, char** argv) {
     QApplication qt(argc, argv);

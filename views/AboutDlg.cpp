@@ -2,6 +2,7 @@
 #include "views/AboutDlg.h"
 
 #include "app/MainApp.h"
+#include "core/ProgramIcon.h"
 #include "core/QtPlatform.h"
 #include "core/ScaleByDpi.h"
 #include "core/Utf.h"

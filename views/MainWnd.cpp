@@ -2,6 +2,7 @@
 #include "views/MainWnd.h"
 
 #include "core/Clock.h"
+#include "core/ProgramIcon.h"
 #include "core/QtPlatform.h"
 #include "core/ScaleByDpi.h"
 #include "core/SoftKeyBar.h"
