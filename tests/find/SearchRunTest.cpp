@@ -92,6 +92,12 @@ TEST_F(SearchRun, NulInTheTextFindsWhatFollowsIt) {
     prefix += u'\0';
     EXPECT_EQ(Found(prefix), (Memos{withNul, otherNul}));
     EXPECT_EQ(Found(u"x").size(), 3u);
+    // A search text without a NUL finds what follows a stored NUL too (a fuzzer's find:
+    // the engine's LIKE stopped at the NUL), with the wildcards as ever.
+    EXPECT_EQ(Found(u"secret"), (Memos{withNul}));
+    EXPECT_EQ(Found(u"SECRET"), (Memos{withNul}));
+    EXPECT_EQ(Found(u"s_cr%t"), (Memos{withNul}));
+    EXPECT_EQ(Found(u"er"), (Memos{otherNul}));
 }
 
 TEST_F(SearchRun, OutcomeMessagesAndTheActiveCondition) {

@@ -76,8 +76,8 @@ long long Count(const std::string& sql, const std::u16string* text = nullptr) {
 
 // The text search alone, with the text bound: a row matches when one of the masked
 // items holds the text. A text holding a NUL compares both sides with their NULs
-// marked; any other text compares as the engine's LIKE does, which stops at a NUL in
-// the item (a known limit, see the fuzzing notes).
+// marked; any other text compares through the data file's like(), which reads an item
+// past its NULs.
 long long TextOnlyCount(const SearchValues& values) {
     static const char* columns[] = {"f_nvcPlace", "f_nvcCategory1", "f_nvcCategory2", "f_nvcMemo"};
     std::string sql = "select count(*) from t_UserData";
