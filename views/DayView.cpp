@@ -8,11 +8,9 @@
 #include "store/DataFileTables.h"
 
 #include <QFontDatabase>
-#include <QFontMetrics>
 #include <QHeaderView>
 #include <QLabel>
 #include <QScrollBar>
-#include <QStyle>
 #include <QTreeWidget>
 
 namespace {
@@ -85,18 +83,6 @@ void CMainWnd::FillDayViewRows() {
             selected = static_cast<int>(i);
     SelectListRow(selected);
     SetDateLabelToShownDate();
-}
-
-// The column as wide as its widest text or its header, as resizeColumnToContents
-// makes it, measured with the list font's metrics alone: the style's layout of every
-// item took most of the fill of a day of 500 actions.
-void CMainWnd::FitColumnToTexts(int column) {
-    QFontMetrics metrics(list_->font());
-    int widest = 0;
-    for (int i = 0; i < list_->topLevelItemCount(); ++i)
-        widest = std::max(widest, metrics.horizontalAdvance(list_->topLevelItem(i)->text(column)));
-    int margin = list_->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, list_) + 1;
-    list_->setColumnWidth(column, std::max(widest + 2 * margin, list_->header()->sectionSizeHint(column)));
 }
 
 void CMainWnd::ApplyDayViewColumnWidths() {

@@ -20,6 +20,7 @@
 #include <QCalendarWidget>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -30,6 +31,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QShortcut>
+#include <QStyle>
 #include <QTableView>
 #include <QTextCharFormat>
 #include <QTimer>
@@ -522,4 +524,16 @@ void CMainWnd::paintEvent(QPaintEvent*) {
     if (app_.currentView == 2) weekView_->Paint(painter);
     if (app_.currentView == 3) monthView_->Paint(painter);
     if (app_.currentView == 5) mapView_->Paint(painter);
+}
+
+// The column as wide as its widest text or its header, as resizeColumnToContents
+// makes it, measured with the list font's metrics alone: the style's layout of every
+// item took most of the fill of a day of 500 actions.
+void CMainWnd::FitColumnToTexts(int column) {
+    QFontMetrics metrics(list_->font());
+    int widest = 0;
+    for (int i = 0; i < list_->topLevelItemCount(); ++i)
+        widest = std::max(widest, metrics.horizontalAdvance(list_->topLevelItem(i)->text(column)));
+    int margin = list_->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, list_) + 1;
+    list_->setColumnWidth(column, std::max(widest + 2 * margin, list_->header()->sectionSizeHint(column)));
 }
