@@ -249,6 +249,9 @@ TEST_F(ExtItemsDlg, DateFileAndTimeChoosers) {
     d.OnCommand(ExtEditCmd::Chooser);
     ASSERT_TRUE(d.calendar()->isVisible());
     EXPECT_EQ(d.calendar()->selectedDate(), QDate(2011, 2, 3));
+    // All seven days in view: the calendar is not squeezed below what it needs.
+    EXPECT_GE(d.calendar()->width(), d.calendar()->minimumSizeHint().width());
+    EXPECT_GE(d.calendar()->height(), d.calendar()->minimumSizeHint().height());
     SaveScreenshot(&d, QStringLiteral("extitems-calendar"));
     d.calendar()->setSelectedDate(QDate(2011, 2, 28));
     emit d.calendar()->clicked(QDate(2011, 2, 28));
