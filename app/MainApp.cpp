@@ -138,7 +138,8 @@ int CMainApp::OpenDataFileAtStartup() {
         if (status < -99) return status;
     } else {
         std::u16string newPath;
-        switch (LocateOrCreateDataFile(settings.DataFile, newPath)) {
+        HRESULT failure = S_OK;
+        switch (LocateOrCreateDataFile(settings.DataFile, newPath, &failure)) {
         case -4:
             status = kCreatedDataFile;
             settings.DataFile = newPath;
@@ -147,8 +148,9 @@ int CMainApp::OpenDataFileAtStartup() {
         case -3:
             return -101;
         default:
-            ShowStop(FormatText("データファイルの初期化に失敗しました。(%d)\nプログラムを終了します。", 0).c_str(),
-                     u"データファイル初期化失敗");
+            ShowStop(
+                FormatText("データファイルの初期化に失敗しました。(%d)\nプログラムを終了します。", failure).c_str(),
+                u"データファイル初期化失敗");
             return -101;
         }
         // A file taken from the program folder is used as it is; open it when needed.

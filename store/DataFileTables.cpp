@@ -287,11 +287,15 @@ HRESULT CreateUserDataIndexes(sqlite3* db) {
     return FAILED(hr) ? hr : ExecuteSql(db, kStartIndex);
 }
 
-int LocateOrCreateDataFile(std::u16string_view path, std::u16string& newPath) {
+int LocateOrCreateDataFile(std::u16string_view path, std::u16string& newPath, HRESULT* failure) {
+    HRESULT unused;
+    HRESULT& failed = failure ? *failure : unused;
+    failed = S_OK;
     std::u16string folder, name;
     if (SplitPath(path, folder, name) != 0) {
         ShowMessage(nullptr, u"指定されているデータファイル名'" + std::u16string(path) + u"'が不正です。",
                     u"データファイル名不正", MB_OK | MB_ICONSTOP);
+        failed = E_INVALIDARG;
         return -1;
     }
     const char16_t* caption = u"データファイル初期化確認";
@@ -299,7 +303,7 @@ int LocateOrCreateDataFile(std::u16string_view path, std::u16string& newPath) {
         if (ShowMessage(nullptr, u"データファイル '" + std::u16string(path) + u"' が見つかりません。初期化しますか。",
                         caption, MB_YESNO | MB_ICONQUESTION) != IDYES)
             return -2;
-        if (FAILED(CreateDataFile(path))) return -1;
+        if (failed = CreateDataFile(path); FAILED(failed)) return -1;
         newPath = std::u16string(path);
         return -4;
     }
@@ -316,7 +320,7 @@ int LocateOrCreateDataFile(std::u16string_view path, std::u16string& newPath) {
     if (ShowMessage(nullptr, missing + u"アプリケーションフォルダ下にデータファイルを作成しますか。", caption,
                     MB_YESNO | MB_ICONQUESTION) != IDYES)
         return -2;
-    if (FAILED(CreateDataFile(local))) return -1;
+    if (failed = CreateDataFile(local); FAILED(failed)) return -1;
     newPath = local;
     return -4;
 }

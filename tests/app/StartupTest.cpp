@@ -12,6 +12,7 @@
 #include "core/Utf.h"
 #include "store/DataFileTables.h"
 #include "tests/support/QtTestApp.h"
+#include "tests/support/ReadOnlyFolder.h"
 #include "tests/support/ScriptedMessages.h"
 #include "tests/support/TempDir.h"
 #include "views/CommandIds.h"
@@ -20,9 +21,13 @@
 
 #include <gtest/gtest.h>
 
+#include <sqlite3.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <csignal>
+#include <filesystem>
 #include <thread>
 #include <vector>
 
@@ -96,6 +101,46 @@ TEST_F(Startup, DecliningTheNewDataFileEndsTheProgram) {
     EXPECT_EQ(window, nullptr);
     EXPECT_EQ(messages.count(), 2u);
     EXPECT_EQ(OpenTables(), nullptr);
+}
+
+// A new data file that cannot be made ends start-up with the code of the failure,
+// not "(0)": in a read-only program folder (told first with its reason) and at a file
+// size limit (where the failed write is told only by that code).
+TEST_F(Startup, ANewDataFileThatCannotBeMadeEndsStartUpWithItsCode) {
+    auto finalText = [](HRESULT hr) {
+        return FormatText("データファイルの初期化に失敗しました。(%d)\nプログラムを終了します。", hr);
+    };
+    {
+        ReadOnlyFolder folder(dir.file("ro"));
+        ASSERT_TRUE(folder.refuses());
+        SetProgramFolder(FromUtf8(dir.file("ro/")));
+        messages.Answer({IDOK, IDYES});
+        window = InitApplication(app);
+        EXPECT_EQ(window, nullptr);
+        ASSERT_EQ(messages.count(), 4u);
+        EXPECT_EQ(messages.shown()[2].text, u"データファイル '" + FromUtf8(dir.file("ro/user.sdf")) +
+                                                u"' を作成できません。\nアクセス権がありません。");
+        EXPECT_EQ(messages.shown()[3].text, finalText(HResultFromSqlite(SQLITE_CANTOPEN)));
+        EXPECT_EQ(messages.shown()[3].caption, u"データファイル初期化失敗");
+        EXPECT_EQ(OpenTables(), nullptr);
+    }
+    SetProgramFolder(FromUtf8(dir.path() + "/"));
+    messages.Clear();
+    messages.Answer({IDOK, IDYES});
+    struct rlimit saved {};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit none = saved;
+    none.rlim_cur = 0;
+    setrlimit(RLIMIT_FSIZE, &none);
+    CMainApp limited;
+    window = InitApplication(limited);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previous);
+    EXPECT_EQ(window, nullptr);
+    ASSERT_EQ(messages.count(), 3u);
+    EXPECT_EQ(messages.last().text, finalText(HResultFromSqlite(SQLITE_IOERR)));
+    EXPECT_FALSE(std::filesystem::exists(dir.file("user.sdf")));
 }
 
 TEST_F(Startup, StartupModeChoosesTheFirstDialog) {

@@ -7,7 +7,9 @@
 #include "store/ActionIndex.h"
 #include "store/RecorderState.h"
 #include "tests/store/StoreTestSupport.h"
+#include "tests/support/ReadOnlyFolder.h"
 #include "tests/support/ScriptedMessages.h"
+#include "tests/support/SmallDisk.h"
 
 #include <sqlite3.h>
 #include <sys/resource.h>
@@ -220,6 +222,32 @@ TEST_F(DataFileTest, FailedCreateLeavesNothingBehind) {
     std::signal(SIGXFSZ, previous);
     EXPECT_GT(failures, 3);
     EXPECT_GT(successes, 0);
+}
+
+// A data file that cannot be made is told with the true reason. The engine retries a
+// file it cannot make as a read-only open, whose "no such file" hid why the folder
+// refused it: no permission (or a read-only disk), or no room for another file.
+TEST_F(DataFileTest, FailedCreateTellsTheTrueReason) {
+    ReadOnlyFolder readOnly(dir.file("ro"));
+    ASSERT_TRUE(readOnly.refuses());
+    SmallDisk noInodes(dir.file("full"), "64k,nr_inodes=1");
+    struct Case {
+        std::string path;
+        const char16_t* cause;
+    } cases[] = {{dir.file("ro/user.sdf"), u"アクセス権がありません。"},
+                 {dir.file("full/user.sdf"), u"ディスクの空き容量が不足しています。"},
+                 {dir.file("gone/user.sdf"), u"ファイルが見つかりません。"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
+        if (!noInodes.mounted() && c.path == dir.file("full/user.sdf")) continue; // mounting needs root
+        messages.Clear();
+        EXPECT_EQ(CreateDataFile(FromUtf8(c.path)), HResultFromSqlite(SQLITE_CANTOPEN));
+        EXPECT_FALSE(OpenTables());
+        ASSERT_EQ(messages.count(), 1u);
+        EXPECT_EQ(messages.last().text, u"データファイル '" + FromUtf8(c.path) + u"' を作成できません。\n" + c.cause);
+        EXPECT_EQ(messages.last().caption, u"データファイルオープンエラー");
+        EXPECT_FALSE(std::filesystem::exists(c.path));
+    }
 }
 
 TEST_F(DataFileTest, CreateReplacesAnExistingFile) {
