@@ -21,6 +21,13 @@ bool PathExists(std::u16string_view path) {
     return stat(NativePath(path).c_str(), &st) == 0;
 }
 
+// Something is at the path: also a link whose target is missing (an unmounted drive),
+// which is opened, and refused with its reason, rather than replaced by a new file.
+bool EntryExists(std::u16string_view path) {
+    struct stat st {};
+    return lstat(NativePath(path).c_str(), &st) == 0;
+}
+
 // Reads every action's identifier and start in start order. Rows read before a
 // failing one stay in the index. 0, or -2 when a row could not be read.
 int ReadActionIndexAtStartup(ActionIndex& index) {
@@ -133,7 +140,7 @@ int CMainApp::LoadSettings(int dpi) {
 
 int CMainApp::OpenDataFileAtStartup() {
     int status = kOpenedDataFile;
-    if (PathExists(settings.DataFile)) {
+    if (EntryExists(settings.DataFile)) {
         status = OpenExistingDataFile(settings.DataFile);
         if (status < -99) return status;
     } else {

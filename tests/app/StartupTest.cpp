@@ -143,6 +143,25 @@ TEST_F(Startup, ANewDataFileThatCannotBeMadeEndsStartUpWithItsCode) {
     EXPECT_FALSE(std::filesystem::exists(dir.file("user.sdf")));
 }
 
+// A data file that is a link to a missing target (a drive not mounted now) is a file
+// that cannot be opened: start-up ends naming where the link points, asks nothing,
+// and leaves the link as it was; nothing is made at its target.
+TEST_F(Startup, ADataFileLinkToAMissingTargetIsNotReplaced) {
+    const std::string link = dir.file("user.sdf"), target = dir.file("drive/user.sdf");
+    ASSERT_EQ(symlink(target.c_str(), link.c_str()), 0);
+    messages.Answer({IDOK, IDYES});
+    window = InitApplication(app);
+    EXPECT_EQ(window, nullptr);
+    ASSERT_EQ(messages.count(), 2u);
+    EXPECT_EQ(messages.last().text, u"データファイル '" + FromUtf8(link) + u"' を開けません。\nリンク先 '" +
+                                        FromUtf8(target) + u"' が見つかりません。");
+    EXPECT_EQ(messages.last().caption, u"データファイルオープンエラー");
+    EXPECT_EQ(OpenTables(), nullptr);
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(std::filesystem::read_symlink(link).string(), target);
+    EXPECT_FALSE(std::filesystem::exists(dir.file("drive")));
+}
+
 TEST_F(Startup, StartupModeChoosesTheFirstDialog) {
     struct Case {
         const char* mode;

@@ -13,6 +13,7 @@
 
 #include <sqlite3.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <csignal>
 #include <filesystem>
@@ -248,6 +249,40 @@ TEST_F(DataFileTest, FailedCreateTellsTheTrueReason) {
         EXPECT_EQ(messages.last().caption, u"データファイルオープンエラー");
         EXPECT_FALSE(std::filesystem::exists(c.path));
     }
+}
+
+// A link at the data file's place is never replaced or removed: not by a create
+// (also when its target exists), not by a change of data file to a link whose target
+// is missing, which fails as an open naming the target. Relative targets are named
+// from the link's folder.
+TEST_F(DataFileTest, LinksAreNeverReplaced) {
+    const std::string dangling = dir.file("usb.sdf"), live = dir.file("live.sdf");
+    ASSERT_EQ(symlink("drive/user.sdf", dangling.c_str()), 0);
+    TempDir::WriteBytes(dir.file("kept.sdf"), "kept");
+    ASSERT_EQ(symlink(dir.file("kept.sdf").c_str(), live.c_str()), 0);
+    const std::u16string missing = u"リンク先 '" + FromUtf8(dir.file("drive/user.sdf")) + u"' が見つかりません。";
+    EXPECT_EQ(CreateDataFile(FromUtf8(dangling)), HResultFromSqlite(SQLITE_CANTOPEN));
+    ASSERT_EQ(messages.count(), 1u);
+    EXPECT_EQ(messages.last().text, u"データファイル '" + FromUtf8(dangling) + u"' を作成できません。\n" + missing);
+    EXPECT_LT(CreateDataFile(FromUtf8(live)), 0);
+    EXPECT_EQ(messages.count(), 2u);
+    EXPECT_EQ(TempDir::ReadBytes(dir.file("kept.sdf")), "kept");
+
+    messages.Clear();
+    std::u16string dataFile = FromUtf8(dir.file("first.sdf")), current;
+    ASSERT_EQ(CreateDataFile(dataFile), S_OK);
+    ActionIndex index;
+    RecorderState recorder;
+    DataFileContext c{dataFile, index, recorder, current, u""};
+    messages.Answer(IDOK);
+    EXPECT_EQ(ChangeDataFile(nullptr, FromUtf8(dangling), c), -10);
+    ASSERT_EQ(messages.count(), 2u);
+    EXPECT_EQ(messages.shown()[0].caption, u"データファイル変更確認");
+    EXPECT_EQ(messages.last().text, u"データファイル '" + FromUtf8(dangling) + u"' を開けません。\n" + missing);
+    EXPECT_EQ(dataFile, FromUtf8(dir.file("first.sdf")));
+    for (const std::string& link : {dangling, live})
+        EXPECT_TRUE(std::filesystem::is_symlink(link)) << link;
+    EXPECT_FALSE(std::filesystem::exists(dir.file("drive")));
 }
 
 TEST_F(DataFileTest, CreateReplacesAnExistingFile) {
