@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <limits>
 #include <string>
 #include <unordered_set>
 #include <vector>
@@ -51,6 +52,7 @@ private:
         std::u16string pending;
     };
     bool AlreadyWritten(const SalvagedRow& row, RowOrigin origin);
+    void MakeSets();
     bool OpenErrorFile();
     bool EndLine(File& file);
     bool Flush(File& file);
@@ -65,7 +67,9 @@ private:
     IdentifierCounter counter_;
     SalvageCounts counts_;
     bool failed_ = false;
-    // Rows of the first pass are only noted; the sets are made when a deeper pass begins.
+    // Rows of the first pass are only noted while their row numbers rise; the sets are
+    // made when a deeper pass begins or the numbers stop rising.
+    long long lastFirstRowid_ = std::numeric_limits<long long>::min();
     std::vector<long long> firstRowids_;
     std::vector<std::uint64_t> firstContents_;
     std::unordered_set<long long> rowids_;

@@ -116,6 +116,30 @@ TEST_F(Damage, TenRandomGarbledPagesIn20000Rows) {
     EXPECT_GT(result.counts.deeper, 0);
 }
 
+// A misdirected write: one leaf of the table written over another. The engine then
+// meets the same rows twice in its walk; each is still exported once.
+TEST_F(Damage, LeafWrittenOverAnotherLeaf) {
+    const int rows = 10000;
+    PageMap map = MapPages(CleanFile(rows));
+    auto early = std::next(map.userDataCells.begin(), static_cast<long>(map.userDataCells.size() / 3));
+    auto late = std::next(map.userDataCells.begin(), static_cast<long>(map.userDataCells.size() * 2 / 3));
+    // An earlier leaf over a later one, and a later one over an earlier one.
+    for (auto [from, to] : {std::pair(early, late), std::pair(late, early)}) {
+        SCOPED_TRACE(to->first);
+        std::string data = Copy(rows);
+        std::string bytes = TempDir::ReadBytes(data);
+        const size_t size = static_cast<size_t>(map.pageSize);
+        bytes.replace(static_cast<size_t>(to->first - 1) * size, size, bytes,
+                      static_cast<size_t>(from->first - 1) * size, size);
+        TempDir::WriteBytes(data, bytes);
+        SalvageResult result = Salvage(data);
+        EXPECT_EQ(result.code, 0);
+        long long exported = CheckExport(rows);
+        EXPECT_EQ(exported, rows - to->second);
+        EXPECT_EQ(result.counts.exported, exported);
+    }
+}
+
 TEST_F(Damage, TruncatedFile) {
     std::string data = Copy(10000);
     const auto size = fs::file_size(data);
