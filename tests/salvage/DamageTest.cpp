@@ -9,6 +9,7 @@
 #include "tests/salvage/SalvageTestSupport.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -28,6 +29,12 @@ const std::string& CleanFile(int rows) {
     auto [it, inserted] = made.try_emplace(rows, folder.file("clean" + std::to_string(rows) + ".sdf"));
     if (inserted) WriteDataFile(it->second, rows);
     return it->second;
+}
+
+// The seed of the random damage: fixed, or TIDEMARK_DAMAGE_SEED to try others.
+unsigned DamageSeed(unsigned fixed) {
+    const char* seed = std::getenv("TIDEMARK_DAMAGE_SEED");
+    return seed && *seed ? static_cast<unsigned>(std::strtoul(seed, nullptr, 10)) : fixed;
 }
 
 class Damage : public SalvageFixture {
@@ -78,12 +85,14 @@ TEST_F(Damage, OneGarbledPageIn10000Rows) {
     // A leaf in the middle of the table, its parent (all leaves below it are cut off),
     // and a page drawn at random.
     auto middle = std::next(map.userDataCells.begin(), static_cast<long>(map.userDataCells.size() / 2));
-    std::mt19937 random(11);
+    const unsigned seed = DamageSeed(11);
+    SCOPED_TRACE(seed);
+    std::mt19937 random(seed);
     int randomPage = 2 + static_cast<int>(random() % static_cast<unsigned>(map.pages - 1));
     for (int page : {middle->first, map.userDataInterior.front(), randomPage}) {
         SCOPED_TRACE(page);
         std::string data = Copy(rows);
-        GarblePage(data, map.pageSize, page, 5);
+        GarblePage(data, map.pageSize, page, seed + 5);
         messages.Clear();
         SalvageResult result = Salvage(data);
         EXPECT_EQ(result.code, 0);
@@ -99,13 +108,15 @@ TEST_F(Damage, TenRandomGarbledPagesIn20000Rows) {
     const int rows = 20000;
     PageMap map = MapPages(CleanFile(rows));
     std::string data = Copy(rows);
-    std::mt19937 random(2024);
+    const unsigned seed = DamageSeed(2024);
+    SCOPED_TRACE(seed);
+    std::mt19937 random(seed);
     std::set<int> pages;
     while (pages.size() < 10)
         pages.insert(2 + static_cast<int>(random() % static_cast<unsigned>(map.pages - 1)));
     long long outside = rows;
     for (int page : pages) {
-        GarblePage(data, map.pageSize, page, static_cast<unsigned>(page));
+        GarblePage(data, map.pageSize, page, static_cast<unsigned>(page) * 31 + seed);
         if (map.userDataCells.count(page)) outside -= map.userDataCells[page];
     }
     SalvageResult result = Salvage(data);
