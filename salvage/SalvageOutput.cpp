@@ -3,6 +3,7 @@
 
 #include "core/Cp932.h"
 #include "core/Paths.h"
+#include "core/Progress.h"
 #include "core/Utf.h"
 #include "exchange/ExchangeFormat.h"
 
@@ -11,6 +12,8 @@
 namespace {
 
 constexpr size_t kChunk = 32768;
+// The progress moves on every this many rows looked at.
+constexpr long long kProgressRows = 1000;
 
 std::FILE* CreateFile(std::u16string_view path) {
     std::FILE* file = std::fopen(NativePath(path).c_str(), "wb");
@@ -94,6 +97,11 @@ bool SalvageOutput::AlreadyWritten(const SalvagedRow& row, RowOrigin origin) {
 
 bool SalvageOutput::Take(const SalvagedRow& row, RowOrigin origin) {
     if (failed_) return false;
+    // Rows found again by a deeper pass count too: those passes look at the whole table.
+    if (++offered_ >= nextStep_) {
+        CurrentProgress().Step(offered_);
+        nextStep_ = offered_ + kProgressRows;
+    }
     if (AlreadyWritten(row, origin)) return true;
     if (origin != RowOrigin::FirstPass) ++counts_.deeper;
     if (IsSalvageErrorRow(row.record)) {

@@ -37,8 +37,8 @@ public:
     // Writes the header line; false after the write message.
     bool WriteHeader();
     // Writes the row to the file it belongs in, unless a deeper pass found a row
-    // already written. False after a write or open failure (message shown): the export
-    // ends there.
+    // already written, and moves the progress on every thousand rows offered. False
+    // after a write or open failure (message shown): the export ends there.
     bool Take(const SalvagedRow& row, RowOrigin origin);
     // Writes what is buffered and closes both files; false after the write message.
     bool Close();
@@ -67,6 +67,8 @@ private:
     IdentifierCounter counter_;
     SalvageCounts counts_;
     bool failed_ = false;
+    long long offered_ = 0;
+    long long nextStep_ = 0;
     // Rows of the first pass are only noted while their row numbers rise; the sets are
     // made when a deeper pass begins or the numbers stop rising.
     long long lastFirstRowid_ = std::numeric_limits<long long>::min();

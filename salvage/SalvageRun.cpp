@@ -6,6 +6,7 @@
 #include "core/Utf.h"
 #include "core/WaitCursor.h"
 #include "salvage/DeepRecovery.h"
+#include "salvage/PageScan.h"
 #include "store/DataSource.h"
 
 #include <sqlite3.h>
@@ -13,8 +14,6 @@
 #include <filesystem>
 
 namespace {
-
-constexpr long long kProgressRows = 1000;
 
 void Tell(WindowHandle owner, std::u16string_view text, std::u16string_view caption, unsigned icon = MB_ICONSTOP) {
     ShowMessage(owner, text, caption, MB_OK | icon);
@@ -75,24 +74,16 @@ CopyEnd CopyDataFile(std::u16string_view from, const std::u16string& to) {
     return CopyEnd::Done;
 }
 
-// Progress of the rows taken, also for the deeper passes.
-class ProgressRows {
+// The progress of a run: the rows of the table, then (of unknown length) the passes
+// after the damage. The output moves it on as it takes rows.
+class ProgressScope {
 public:
-    ProgressRows(SalvageOutput& output, long long total) : output_(output) {
-        CurrentProgress().Start(u"データ取出し", total);
-    }
-    ~ProgressRows() { CurrentProgress().Finish(); }
-    void Step() {
-        long long rows = output_.rowsTaken();
-        if (rows >= next_) {
-            CurrentProgress().Step(rows);
-            next_ = rows + kProgressRows;
-        }
-    }
+    explicit ProgressScope(long long total) { CurrentProgress().Start(kProgressTitle, total); }
+    ~ProgressScope() { CurrentProgress().Finish(); }
+    void BeyondTheDamage() { CurrentProgress().Start(kProgressTitle, -1); }
 
 private:
-    SalvageOutput& output_;
-    long long next_ = 0;
+    static constexpr char16_t kProgressTitle[] = u"データ取出し";
 };
 
 long long LargestRowid(sqlite3* db) {
@@ -109,8 +100,7 @@ enum class FirstPass { Complete, Stopped, SelectFailed, WriteFailed };
 
 // The documented loop: rows in the table's order until the end or the first row the
 // engine cannot read.
-FirstPass ReadTable(WindowHandle owner, sqlite3* db, SalvageOutput& output, ProgressRows& progress,
-                    long long& lastRowid) {
+FirstPass ReadTable(WindowHandle owner, sqlite3* db, SalvageOutput& output, long long& lastRowid) {
     UserDataReader reader;
     if (FAILED(reader.Open(db, "select _rowid_ as salvage_rowid, * from t_UserData", "salvage_rowid"))) {
         Tell(owner, u"データファイルへのアクセス(select)に失敗しました。", u"アクセス(select)エラー");
@@ -123,28 +113,27 @@ FirstPass ReadTable(WindowHandle owner, sqlite3* db, SalvageOutput& output, Prog
         if (hr != S_OK) return FirstPass::Stopped;
         if (!output.Take(row, RowOrigin::FirstPass)) return FirstPass::WriteFailed;
         if (row.hasRowid) lastRowid = row.rowid;
-        progress.Step();
     }
 }
 
-// Whether reading the pages finds any row in a file the engine cannot open.
+// Whether reading the pages finds any row in a file the engine cannot open (the scan
+// stops at the first).
 bool PagesHoldRows(const std::u16string& work) {
-    long long found = 0;
-    ScanFileForRows(work, true, nullptr, &found);
-    return found > 0;
+    return ScanPagesForRows(work, true, [](const SalvagedRow&) { return false; }).rows > 0;
 }
 
 void Export(WindowHandle owner, sqlite3* db, const std::u16string& work, SalvageOutput& output) {
     if (!output.WriteHeader()) return;
-    ProgressRows progress(output, db ? LargestRowid(db) : -1);
+    ProgressScope progress(db ? LargestRowid(db) : -1);
     if (!db) {
         // Not readable as a database at all: only its pages can tell.
         if (ScanFileForRows(work, true, &output) == PassEnd::Done) output.Close();
         return;
     }
     long long lastRowid = 0;
-    FirstPass first = ReadTable(owner, db, output, progress, lastRowid);
+    FirstPass first = ReadTable(owner, db, output, lastRowid);
     if (first == FirstPass::WriteFailed) return;
+    if (first != FirstPass::Complete) progress.BeyondTheDamage();
     if (first == FirstPass::Stopped && ReadRowsAfter(db, lastRowid, output) == PassEnd::WriteFailed) return;
     if (first != FirstPass::Complete) {
         // Without the table in the schema its rows can only be on free pages (a

@@ -5,6 +5,7 @@
 #include "salvage/SalvageRun.h"
 #include "salvage/UserDataReader.h"
 
+#include "core/Progress.h"
 #include "core/Utf.h"
 #include "tests/salvage/SalvageTestSupport.h"
 
@@ -148,6 +149,45 @@ TEST_F(Damage, LeafWrittenOverAnotherLeaf) {
         long long exported = CheckExport(rows);
         EXPECT_EQ(exported, rows - to->second);
         EXPECT_EQ(result.counts.exported, exported);
+    }
+}
+
+// The progress dialog keeps being fed while the passes after the damage run (it also
+// keeps the window answering): every thousand rows looked at, to the last of them.
+TEST_F(Damage, ProgressGoesOnThroughTheDeeperPasses) {
+    class Recorder : public ProgressSink {
+    public:
+        Recorder() { SetProgressSink(this); }
+        ~Recorder() override { SetProgressSink(nullptr); }
+        void Start(std::u16string_view, std::int64_t) override { ++starts; }
+        void Step(std::int64_t done) override { steps.push_back(done); }
+        void Finish() override { ++finishes; }
+        int starts = 0, finishes = 0;
+        std::vector<std::int64_t> steps;
+    };
+    const int rows = 10000;
+    PageMap map = MapPages(CleanFile(rows));
+    auto middle = std::next(map.userDataCells.begin(), static_cast<long>(map.userDataCells.size() / 2));
+    std::string garbled = Copy(rows);
+    GarblePage(garbled, map.pageSize, middle->first, 5);
+    std::string headless = dir.file("headless.sdf");
+    fs::copy_file(CleanFile(rows), headless);
+    {
+        std::fstream file(headless, std::ios::in | std::ios::out | std::ios::binary);
+        file.write(std::string(static_cast<size_t>(map.pageSize), '\0').data(), map.pageSize);
+    }
+    for (const std::string& data : {garbled, headless}) {
+        SCOPED_TRACE(data);
+        Recorder progress;
+        SalvageResult result = Salvage(data);
+        ASSERT_EQ(result.code, 0);
+        EXPECT_GE(progress.starts, 1);
+        EXPECT_EQ(progress.finishes, 1);
+        ASSERT_FALSE(progress.steps.empty());
+        // The deeper passes look at the rows before the damage again, so more than the
+        // rows exported are looked at.
+        EXPECT_GE(progress.steps.back() + 1000, result.counts.exported);
+        EXPECT_GE(static_cast<long long>(progress.steps.size()) + 1, result.counts.exported / 1000);
     }
 }
 
