@@ -86,10 +86,8 @@ PassEnd ReadRowsAfter(sqlite3* db, long long lastRowid, SalvageOutput& output) {
     return PassEnd::Done;
 }
 
-PassEnd ScanFileForRows(const std::u16string& path, bool keepFreePages, SalvageOutput* output, long long* rowsFound) {
-    PageScanResult scan = ScanPagesForRows(path, keepFreePages, [output](const SalvagedRow& row) {
-        return !output || output->Take(row, RowOrigin::SameTable);
-    });
-    if (rowsFound) *rowsFound = scan.rows;
+PassEnd ScanFileForRows(const std::u16string& path, bool keepFreePages, SalvageOutput& output) {
+    PageScanResult scan = ScanPagesForRows(
+        path, keepFreePages, [&output](const SalvagedRow& row) { return output.Take(row, RowOrigin::SameTable); });
     return scan.stopped ? PassEnd::WriteFailed : PassEnd::Done;
 }

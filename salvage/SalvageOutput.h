@@ -44,7 +44,6 @@ public:
     bool Close();
 
     const SalvageCounts& counts() const { return counts_; }
-    long long rowsTaken() const { return counts_.exported + counts_.errors; }
 
 private:
     struct File {

@@ -127,7 +127,7 @@ void Export(WindowHandle owner, sqlite3* db, const std::u16string& work, Salvage
     ProgressScope progress(db ? LargestRowid(db) : -1);
     if (!db) {
         // Not readable as a database at all: only its pages can tell.
-        if (ScanFileForRows(work, true, &output) == PassEnd::Done) output.Close();
+        if (ScanFileForRows(work, true, output) == PassEnd::Done) output.Close();
         return;
     }
     long long lastRowid = 0;
@@ -139,7 +139,7 @@ void Export(WindowHandle owner, sqlite3* db, const std::u16string& work, Salvage
         // Without the table in the schema its rows can only be on free pages (a
         // dropped table); otherwise free pages hold deleted and superseded rows.
         bool keepFreePages = !HasUserDataTable(db);
-        if (ScanFileForRows(work, keepFreePages, &output) == PassEnd::WriteFailed) return;
+        if (ScanFileForRows(work, keepFreePages, output) == PassEnd::WriteFailed) return;
     }
     output.Close();
 }
