@@ -173,7 +173,7 @@ bool SalvageFiles(WindowHandle owner, std::u16string_view dataFile, std::u16stri
     else
         open.hr = E_FAIL;
     if (open.engineFailed) Tell(owner, u"SQL Server がインストールされていません。", u"環境不正", 0);
-    // A file whose first page is lost no longer opens, but the recovery may still find
+    // A file whose first page is lost no longer opens, but the page scan may still find
     // its rows; only when it finds none is the open a failure.
     if (!open.db && (open.engineFailed || !PagesHoldRows(copies.work()))) {
         Tell(owner, u"データファイルのオープンに失敗しました。", u"ファイルオープンエラー");
