@@ -32,15 +32,20 @@ QString Q(std::u16string_view text) {
     return ToQString(text);
 }
 
+void FocusWithTextSelected(QComboBox* box) {
+    box->setFocus();
+    if (QLineEdit* edit = box->lineEdit()) edit->selectAll();
+}
+
 // A combo box that, when its list closes up, takes the focus with its text selected in
-// full, so that typing replaces the text just picked.
+// full, so that typing replaces the text just picked. A pick writes the text after the
+// list has closed, so the picks select it again once they are handled.
 class FocusingComboBox : public QComboBox {
 public:
     using QComboBox::QComboBox;
     void hidePopup() override {
         QComboBox::hidePopup();
-        setFocus();
-        if (QLineEdit* edit = lineEdit()) edit->selectAll();
+        FocusWithTextSelected(this);
     }
 };
 
@@ -305,10 +310,12 @@ void CExtItemsEditDlg::OnNamePicked(int index) {
     if (index < 0) return;
     editor_.Select(index);
     ShowSelected();
+    FocusWithTextSelected(nameCombo_);
 }
 
 void CExtItemsEditDlg::OnTypePicked(int index) {
     ChangeType(index);
+    FocusWithTextSelected(typeCombo_);
 }
 
 void CExtItemsEditDlg::OnCreate() {

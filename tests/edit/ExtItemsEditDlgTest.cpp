@@ -14,6 +14,7 @@
 #include "views/CommandIds.h"
 #include "views/GridListCtrl.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QCalendarWidget>
 #include <QComboBox>
@@ -134,6 +135,26 @@ TEST_F(ExtItemsDlg, SelectingAnItemShowsItsTypeAndSplitValue) {
     EXPECT_EQ(e.editor().selected(), -1);
     EXPECT_EQ(e.nameCombo()->count(), 0);
     EXPECT_EQ(e.currentType(), ExtTypeInt);
+}
+
+// A name picked from the open list, by the pointer as a user does, is left selected
+// in full in the focused box, so that typing replaces it.
+TEST_F(ExtItemsDlg, PickedNameIsSelectedInFullForTypingOver) {
+    CExtItemsEditDlg d(u"a:a:int:1:b:b:int:2:c:c:int:3:", 1);
+    d.show();
+    d.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&d));
+    QComboBox* names = d.nameCombo();
+    names->showPopup();
+    QAbstractItemView* list = names->view();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(list->window()));
+    QRect row = list->visualRect(names->model()->index(2, 0));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, row.center());
+    QTRY_VERIFY(!list->window()->isVisible());
+    QApplication::processEvents();
+    EXPECT_EQ(d.editor().selected(), 2);
+    EXPECT_EQ(names->lineEdit()->selectedText(), "c");
+    EXPECT_TRUE(names->hasFocus());
 }
 
 TEST_F(ExtItemsDlg, ChangingTheTypeMovesTheTypedText) {
