@@ -30,20 +30,28 @@ bool Confirmed(WindowHandle owner) {
     return answer == IDYES;
 }
 
-// The working copy goes whatever way the run ends.
+// The working copy goes whatever way the run ends, unless it is the data file itself
+// (one left by a run that ended abnormally, chosen to be read): that is read in place.
 class WorkingCopies {
 public:
-    explicit WorkingCopies(std::u16string work) : work_(std::move(work)) {}
-    ~WorkingCopies() { Remove(work_); }
+    WorkingCopies(std::u16string work, std::u16string_view dataFile) : work_(std::move(work)) {
+        std::error_code ec;
+        isDataFile_ = std::filesystem::equivalent(NativePath(work_), NativePath(dataFile), ec) && !ec;
+    }
+    ~WorkingCopies() {
+        if (!isDataFile_) Remove(work_);
+    }
     static void Remove(const std::u16string& path) {
         std::error_code ec;
         std::filesystem::remove(NativePath(path), ec);
         std::filesystem::remove(NativePath(path) + "-journal", ec);
     }
     const std::u16string& work() const { return work_; }
+    bool isDataFile() const { return isDataFile_; }
 
 private:
     std::u16string work_;
+    bool isDataFile_ = false;
 };
 
 enum class CopyEnd { Done, Busy };
@@ -153,9 +161,9 @@ bool SalvageFiles(WindowHandle owner, std::u16string_view dataFile, std::u16stri
         Tell(owner, u"モジュールのパス名取得に失敗しました。", u"内部エラー");
         return false;
     }
-    WorkingCopies copies(programFolder + kWorkingCopyName);
-    WorkingCopies::Remove(copies.work());
-    if (CopyDataFile(dataFile, copies.work()) == CopyEnd::Busy) {
+    WorkingCopies copies(programFolder + kWorkingCopyName, dataFile);
+    if (!copies.isDataFile()) WorkingCopies::Remove(copies.work());
+    if (!copies.isDataFile() && CopyDataFile(dataFile, copies.work()) == CopyEnd::Busy) {
         Tell(owner, u"データファイルが他のプログラムで使用中です。\n終了を待ってからもう一度実行してください。",
              u"ファイルオープンエラー");
         return false;

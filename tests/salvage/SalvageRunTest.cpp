@@ -169,4 +169,17 @@ TEST_F(SalvageRunTest, OldWorkingCopyIsReplaced) {
     EXPECT_EQ(Salvage(data).counts.exported, 4);
 }
 
+// A working copy left behind by a run that ended abnormally, chosen as the data file:
+// it is read where it is, never removed or replaced.
+TEST_F(SalvageRunTest, WorkingCopyChosenAsTheDataFileIsKept) {
+    std::string leftOver = programDir.file("$$TmpFLT.sdf");
+    MakeDataFile(leftOver, 7);
+    const std::string bytes = TempDir::ReadBytes(leftOver);
+    SalvageResult result = Salvage(leftOver);
+    EXPECT_EQ(result.code, 0);
+    EXPECT_EQ(result.counts.exported, 7);
+    EXPECT_TRUE(TempDir::ReadBytes(leftOver) == bytes) << "the file was changed";
+    fs::remove(leftOver); // what the fixture checks is that a run leaves none
+}
+
 } // namespace
