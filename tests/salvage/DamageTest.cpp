@@ -191,6 +191,29 @@ TEST_F(Damage, ProgressGoesOnThroughTheDeeperPasses) {
     }
 }
 
+// The table's root page pointing to itself for every child: the engine's walk must not
+// go round, and the rows below are found by the page scan.
+TEST_F(Damage, RootPointingToItself) {
+    const int rows = 10000;
+    std::string data = Copy(rows);
+    const int root = std::stoi(QueryValue(data, "select rootpage from sqlite_master where name = 't_UserData'"));
+    const int pageSize = MapPages(data).pageSize;
+    std::string bytes = TempDir::ReadBytes(data);
+    auto* page = reinterpret_cast<unsigned char*>(bytes.data()) + static_cast<size_t>(root - 1) * pageSize;
+    ASSERT_EQ(page[0], 0x05) << "an interior page of a table";
+    auto putRoot = [root](unsigned char* at) {
+        for (int i = 0; i < 4; ++i)
+            at[i] = static_cast<unsigned char>(root >> (24 - 8 * i));
+    };
+    putRoot(page + 8); // the right-most child
+    for (int i = 0, cells = page[3] << 8 | page[4]; i < cells; ++i)
+        putRoot(page + (page[12 + 2 * i] << 8 | page[13 + 2 * i]));
+    TempDir::WriteBytes(data, bytes);
+    SalvageResult result = Salvage(data);
+    EXPECT_EQ(result.code, 0);
+    EXPECT_GE(CheckExport(rows) * 100, rows * 95);
+}
+
 TEST_F(Damage, TruncatedFile) {
     std::string data = Copy(10000);
     const auto size = fs::file_size(data);
