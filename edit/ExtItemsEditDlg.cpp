@@ -6,6 +6,7 @@
 #include "core/Clock.h"
 #include "core/DateTimeText.h"
 #include "core/DialogFont.h"
+#include "core/DiaryCalendar.h"
 #include "core/QtPlatform.h"
 #include "core/ScaleByDpi.h"
 #include "core/SoftKeyBar.h"
@@ -100,7 +101,7 @@ void CExtItemsEditDlg::CreateControls() {
     delete_ = WithId(new QPushButton(Q(u"削除"), this), ExtEditCmd::Delete);
     calendar_ = WithId(new QCalendarWidget(this), ExtEditCmd::Calendar);
     calendar_->setGridVisible(true);
-    calendar_->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
+    SetUpDiaryCalendar(calendar_);
     // A smaller font than the dialog's, so that all seven days fit the calendar's place.
     QFont small = font();
     small.setPixelSize(ScaleByDpi(9));

@@ -10,6 +10,7 @@
 #include "edit/ValueSelectDlg.h"
 #include "filedlg/FileSelectDialog.h"
 #include "tests/edit/EditDlgTestSupport.h"
+#include "tests/support/CalendarLook.h"
 #include "tests/support/Screens.h"
 #include "views/CommandIds.h"
 #include "views/GridListCtrl.h"
@@ -270,6 +271,7 @@ TEST_F(ExtItemsDlg, DateFileAndTimeChoosers) {
     d.OnCommand(ExtEditCmd::Chooser);
     ASSERT_TRUE(d.calendar()->isVisible());
     EXPECT_EQ(d.calendar()->selectedDate(), QDate(2011, 2, 3));
+    ExpectDiaryCalendarLook(d.calendar());
     // All seven days in view: the calendar is not squeezed below what it needs.
     EXPECT_GE(d.calendar()->width(), d.calendar()->minimumSizeHint().width());
     EXPECT_GE(d.calendar()->height(), d.calendar()->minimumSizeHint().height());
