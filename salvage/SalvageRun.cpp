@@ -197,10 +197,12 @@ bool SalvageFiles(WindowHandle owner, std::u16string_view dataFile, std::u16stri
 
 } // namespace
 
+// The rows found past the damage may have gone to either file, so they are told as a
+// part of both together.
 std::u16string CompletionText(const SalvageCounts& counts) {
     return u"データ取出しが完了しました。\n" +
-           FormatText("エクスポート %lld 件、ErrFLT.csv %lld 件(うち破損箇所の先から回収 %lld 件)", counts.exported,
-                      counts.errors, counts.deeper);
+           FormatText("エクスポート %lld 件、ErrFLT.csv %lld 件(計 %lld 件のうち破損箇所の先から回収 %lld 件)",
+                      counts.exported, counts.errors, counts.exported + counts.errors, counts.deeper);
 }
 
 SalvageResult RunSalvage(WindowHandle owner, std::u16string_view dataFile, std::u16string_view exportFile) {

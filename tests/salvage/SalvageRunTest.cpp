@@ -32,7 +32,7 @@ TEST_F(SalvageRunTest, UndamagedFileIsExportedWholeAndReimports) {
     EXPECT_EQ(messages.last().flags, MB_OK | MB_ICONINFORMATION);
     EXPECT_EQ(messages.last().text, Completion(50, 0, 0));
     EXPECT_EQ(ToUtf8(messages.last().text), "データ取出しが完了しました。\nエクスポート 50 件、ErrFLT.csv 0 件"
-                                            "(うち破損箇所の先から回収 0 件)");
+                                            "(計 50 件のうち破損箇所の先から回収 0 件)");
     std::vector<std::string> lines = Lines(exportFile);
     ASSERT_EQ(lines.size(), 51u);
     EXPECT_EQ(lines[0], ToUtf8(u"ActId\tLastUpdate\tStaDateTime\tEndDateTime\tLatitude\tLongitude\tSubject\tPlace\t"
