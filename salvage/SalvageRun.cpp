@@ -195,6 +195,22 @@ bool SalvageFiles(WindowHandle owner, std::u16string_view dataFile, std::u16stri
     return opened;
 }
 
+bool SameFile(std::u16string_view a, std::u16string_view b) {
+    std::error_code ec;
+    std::filesystem::path pa(NativePath(a)), pb(NativePath(b));
+    if (pa.lexically_normal() == pb.lexically_normal()) return true;
+    return std::filesystem::equivalent(pa, pb, ec) && !ec;
+}
+
+// An export file that is the data file itself, the working copy or the error file
+// would be written over what the run reads or writes: the user's file would be lost.
+bool ExportNameClashes(std::u16string_view dataFile, std::u16string_view exportFile, std::u16string_view exportName) {
+    if (exportName == kErrorFileName) return true;
+    if (SameFile(exportFile, dataFile)) return true;
+    std::u16string programFolder = ProgramFolder();
+    return !programFolder.empty() && SameFile(exportFile, programFolder + kWorkingCopyName);
+}
+
 } // namespace
 
 // The rows found past the damage may have gone to either file, so they are told as a
@@ -221,7 +237,8 @@ SalvageResult RunSalvage(WindowHandle owner, std::u16string_view dataFile, std::
         return result;
     }
     std::u16string exportFolder, exportName;
-    if (SplitPath(exportFile, exportFolder, exportName) != 0 || exportName.empty()) {
+    if (SplitPath(exportFile, exportFolder, exportName) != 0 || exportName.empty() ||
+        ExportNameClashes(dataFile, exportFile, exportName)) {
         Tell(owner, u"指定されたエクスポートファイル名が不正です。", u"データファイル不正");
         return result;
     }

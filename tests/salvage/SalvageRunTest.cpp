@@ -116,6 +116,27 @@ TEST_F(SalvageRunTest, ChecksAndRefusalStopBeforeAnyFile) {
     EXPECT_FALSE(fs::exists(exportFile));
 }
 
+// An export file that is the data file (by its name or a link), the working copy or the
+// error file is refused before anything is written: the data file stays as it was.
+TEST_F(SalvageRunTest, ExportOverTheDataFileOrTheRunsOwnFilesIsRefused) {
+    std::string data = dir.file("user.sdf");
+    MakeDataFile(data, 20);
+    std::string before = TempDir::ReadBytes(data);
+    fs::create_symlink(data, dir.file("link.csv"));
+    const std::string clashes[] = {data, dir.path() + "/./user.sdf", dir.file("link.csv"), dir.file("ErrFLT.csv"),
+                                   programDir.file("$$TmpFLT.sdf")};
+    for (const std::string& clash : clashes) {
+        messages.Clear();
+        messages.Answer(IDYES);
+        EXPECT_EQ(RunSalvage(nullptr, FromUtf8(data), FromUtf8(clash)).code, -1) << clash;
+        EXPECT_EQ(messages.last().text, u"指定されたエクスポートファイル名が不正です。") << clash;
+        EXPECT_EQ(messages.last().caption, u"データファイル不正");
+    }
+    EXPECT_EQ(TempDir::ReadBytes(data), before);
+    EXPECT_FALSE(fs::exists(dir.file("ErrFLT.csv")));
+    EXPECT_FALSE(fs::exists(programDir.file("$$TmpFLT.sdf")));
+}
+
 TEST_F(SalvageRunTest, MissingDataFileIsAnOpenFailure) {
     Salvage(dir.file("none.sdf"));
     ASSERT_EQ(messages.count(), 3u);
