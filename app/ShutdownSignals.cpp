@@ -2,6 +2,8 @@
 // writes a byte (all a signal handler may safely do); the event loop reads it.
 #include "app/ShutdownSignals.h"
 
+#include "core/MessageBox.h"
+
 #include <QApplication>
 #include <QDialog>
 #include <QSocketNotifier>
@@ -50,6 +52,10 @@ void ShutdownSignals::OnReadable() {
 }
 
 void CloseForShutdown(QWidget* mainWindow) {
+    // Nobody is there to answer now: from here on every message goes to standard error
+    // and takes its default answer, so a dialog that asks before closing (discard the
+    // changes? save first?) cannot hold the session's end on a question.
+    SetMessagePresenter(nullptr);
     // A modal dialog (a message box, the edit dialog) would keep its own event loop
     // and the main window alive; each is cancelled first, innermost first.
     for (int guard = 0; guard < 32; ++guard) {

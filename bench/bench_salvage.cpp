@@ -1,17 +1,25 @@
 // The salvage of an undamaged data file against the diary's own Ver.3 export of the
-// same file, in the same run. The data files (10 years of realistic rows) are made
-// once in TIDEMARK_BENCH_DATA (default /tmp/tidemark-bench-salvage).
+// same file, in the same run, each as its program runs it: the export as the
+// import/export dialog does (wait cursor, its progress dialog, the completion
+// message), the salvage with flotsam's progress dialog (offscreen). The data files
+// (10 years of realistic rows) are made once in TIDEMARK_BENCH_DATA (default
+// /tmp/tidemark-bench-salvage).
 #include <benchmark/benchmark.h>
 
 #include "bench/BenchData.h"
 #include "core/MessageBox.h"
 #include "core/Paths.h"
+#include "core/QtPlatform.h"
 #include "core/Utf.h"
+#include "core/WaitCursor.h"
+#include "exchange/ExchangeProgress.h"
 #include "exchange/ExportActions.h"
 #include "exchange/ImportActions.h"
 #include "salvage/SalvageRun.h"
 #include "store/ActionIndex.h"
 #include "store/DataFileTables.h"
+
+#include <QApplication>
 
 #include <filesystem>
 
@@ -53,7 +61,10 @@ void BM_DiaryExportVer3(benchmark::State& state) {
     ExchangeTarget target{*OpenTables()->userData, index};
     std::string out = Folder() + "/export.csv";
     for (auto _ : state) {
-        if (ExportActions(target, FromUtf8(out), ExchangeLayout::Ver3) != state.range(0)) state.SkipWithError("export");
+        WaitCursorScope wait;
+        CExchangeProgress progress(nullptr, QStringLiteral("エクスポート"), QString::fromStdString(out));
+        if (RunExportActions(target, FromUtf8(out), ExchangeLayout::Ver3) != state.range(0))
+            state.SkipWithError("export");
     }
     CloseDataFile();
     state.SetItemsProcessed(state.iterations() * state.range(0));
@@ -62,8 +73,6 @@ void BM_DiaryExportVer3(benchmark::State& state) {
 // The whole run: the working copy, the read, both files, the copy removed.
 void BM_Salvage(benchmark::State& state) {
     std::string data = FilledDataFile(state.range(0));
-    AnswerYes answers;
-    SetMessagePresenter(&answers);
     SetProgramFolder(FromUtf8(Folder() + "/program/"));
     fs::create_directories(Folder() + "/program");
     std::string out = Folder() + "/salvage.csv";
@@ -71,7 +80,6 @@ void BM_Salvage(benchmark::State& state) {
         SalvageResult result = RunSalvage(nullptr, FromUtf8(data), FromUtf8(out));
         if (result.code != 0 || result.counts.exported != state.range(0)) state.SkipWithError("salvage");
     }
-    SetMessagePresenter(nullptr);
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 
@@ -84,4 +92,16 @@ void Sizes(benchmark::internal::Benchmark* b) {
 BENCHMARK(BM_DiaryExportVer3)->Apply(Sizes);
 BENCHMARK(BM_Salvage)->Apply(Sizes);
 
-BENCHMARK_MAIN();
+// The Qt platform of both programs (wait cursor, progress dialog) under the offscreen
+// platform; every question answered Yes.
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication qt(argc, argv);
+    InstallQtPlatform();
+    AnswerYes answers;
+    SetMessagePresenter(&answers);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

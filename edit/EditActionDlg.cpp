@@ -3,6 +3,7 @@
 #include "edit/EditActionDlg.h"
 
 #include "app/MainApp.h"
+#include "core/DiaryCalendar.h"
 #include "core/QtPlatform.h"
 #include "core/ScaleByDpi.h"
 #include "core/SoftKeyBar.h"
@@ -230,8 +231,7 @@ void CEditActionDlg::CreateControls() {
     list_->lineEdit()->installEventFilter(this);
     calendar_ = new QCalendarWidget(this);
     SetId(calendar_, EditCmd::Calendar);
-    calendar_->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
-    calendar_->setLocale(QLocale(QLocale::Japanese, QLocale::Japan));
+    SetUpDiaryCalendar(calendar_);
     calendar_->hide();
     connect(calendar_, &QCalendarWidget::clicked, this, [this] { OnCalendarPicked(); });
     connect(calendar_, &QCalendarWidget::activated, this, [this] { OnCalendarPicked(); });

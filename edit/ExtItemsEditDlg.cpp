@@ -6,6 +6,7 @@
 #include "core/Clock.h"
 #include "core/DateTimeText.h"
 #include "core/DialogFont.h"
+#include "core/DiaryCalendar.h"
 #include "core/QtPlatform.h"
 #include "core/ScaleByDpi.h"
 #include "core/SoftKeyBar.h"
@@ -32,15 +33,20 @@ QString Q(std::u16string_view text) {
     return ToQString(text);
 }
 
+void FocusWithTextSelected(QComboBox* box) {
+    box->setFocus();
+    if (QLineEdit* edit = box->lineEdit()) edit->selectAll();
+}
+
 // A combo box that, when its list closes up, takes the focus with its text selected in
-// full, so that typing replaces the text just picked.
+// full, so that typing replaces the text just picked. A pick writes the text after the
+// list has closed, so the picks select it again once they are handled.
 class FocusingComboBox : public QComboBox {
 public:
     using QComboBox::QComboBox;
     void hidePopup() override {
         QComboBox::hidePopup();
-        setFocus();
-        if (QLineEdit* edit = lineEdit()) edit->selectAll();
+        FocusWithTextSelected(this);
     }
 };
 
@@ -95,7 +101,7 @@ void CExtItemsEditDlg::CreateControls() {
     delete_ = WithId(new QPushButton(Q(u"削除"), this), ExtEditCmd::Delete);
     calendar_ = WithId(new QCalendarWidget(this), ExtEditCmd::Calendar);
     calendar_->setGridVisible(true);
-    calendar_->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
+    SetUpDiaryCalendar(calendar_);
     // A smaller font than the dialog's, so that all seven days fit the calendar's place.
     QFont small = font();
     small.setPixelSize(ScaleByDpi(9));
@@ -305,10 +311,12 @@ void CExtItemsEditDlg::OnNamePicked(int index) {
     if (index < 0) return;
     editor_.Select(index);
     ShowSelected();
+    FocusWithTextSelected(nameCombo_);
 }
 
 void CExtItemsEditDlg::OnTypePicked(int index) {
     ChangeType(index);
+    FocusWithTextSelected(typeCombo_);
 }
 
 void CExtItemsEditDlg::OnCreate() {

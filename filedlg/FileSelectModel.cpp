@@ -171,11 +171,12 @@ int FileSelectModel::Accept(WindowHandle owner, std::u16string_view typed) {
     }
     std::u16string name(typed);
     // The default extension comes from the filter's first pattern, whatever type is selected.
-    if (name.find(u'.') == std::u16string::npos) {
+    if (name.find(u'.', name.rfind(u'/') + 1) == std::u16string::npos) {
         std::u16string extension = DefaultExtension(filter_);
         if (!extension.empty()) name += u"." + extension;
     }
-    std::u16string path = JoinFolderPath(currentFolder_, name);
+    // A typed path from the root names the file wherever it is.
+    std::u16string path = name.front() == u'/' ? name : JoinFolderPath(currentFolder_, name);
     if (mode == 2) {
         PathKind kind = KindOfPath(path);
         if (kind == PathKind::Missing) {

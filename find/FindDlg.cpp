@@ -5,6 +5,7 @@
 #include "core/Clock.h"
 #include "core/DateTimeText.h"
 #include "core/DialogFont.h"
+#include "core/DiaryCalendar.h"
 #include "core/QtPlatform.h"
 #include "core/ScaleByDpi.h"
 #include "core/SoftKeyBar.h"
@@ -94,7 +95,7 @@ void CFindDlg::CreateControls() {
     timeEditor_->hide();
     calendar_ = WithId(new QCalendarWidget(this), kIdCalendar);
     calendar_->setGridVisible(true);
-    calendar_->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
+    SetUpDiaryCalendar(calendar_);
     QFont small = font();
     small.setPixelSize(ScaleByDpi(9));
     calendar_->setFont(small);

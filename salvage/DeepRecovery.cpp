@@ -1,4 +1,4 @@
-// Row-number ranges after the damage, and the engine's recovery into a second copy.
+// Row-number ranges after the damage, and the page scan as a pass over the output.
 #include "salvage/DeepRecovery.h"
 
 #include "salvage/PageScan.h"
@@ -12,7 +12,7 @@ namespace {
 // Rows are read in ranges of this many row numbers.
 constexpr long long kRangeWidth = 4096;
 // Failed reads allowed in the range pass before it gives up (a wholly unreadable
-// table would otherwise be tried one row number at a time); the recovery follows.
+// table would otherwise be tried one row number at a time); the page scan follows.
 constexpr long long kFailureBudget = 20000;
 
 const char kRangeQuery[] = "select _rowid_ as salvage_rowid, * from t_UserData where _rowid_ > ?1 and _rowid_ <= ?2";
@@ -86,10 +86,8 @@ PassEnd ReadRowsAfter(sqlite3* db, long long lastRowid, SalvageOutput& output) {
     return PassEnd::Done;
 }
 
-PassEnd ScanFileForRows(const std::u16string& path, bool keepFreePages, SalvageOutput* output, long long* rowsFound) {
-    PageScanResult scan = ScanPagesForRows(path, keepFreePages, [output](const SalvagedRow& row) {
-        return !output || output->Take(row, RowOrigin::SameTable);
-    });
-    if (rowsFound) *rowsFound = scan.rows;
+PassEnd ScanFileForRows(const std::u16string& path, bool keepFreePages, SalvageOutput& output) {
+    PageScanResult scan = ScanPagesForRows(
+        path, keepFreePages, [&output](const SalvagedRow& row) { return output.Take(row, RowOrigin::SameTable); });
     return scan.stopped ? PassEnd::WriteFailed : PassEnd::Done;
 }

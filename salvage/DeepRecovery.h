@@ -16,10 +16,8 @@ enum class PassEnd { Done, WriteFailed };
 PassEnd ReadRowsAfter(sqlite3* db, long long lastRowid, SalvageOutput& output);
 
 // Offers every row the page scan finds in the file (PageScan.h) to output; rows it
-// has written already are skipped there. rowsFound counts the rows found; without an
-// output they are only counted.
-PassEnd ScanFileForRows(const std::u16string& path, bool keepFreePages, SalvageOutput* output,
-                        long long* rowsFound = nullptr);
+// has written already are skipped there.
+PassEnd ScanFileForRows(const std::u16string& path, bool keepFreePages, SalvageOutput& output);
 
 // Whether the file holds a table named t_UserData in its schema.
 bool HasUserDataTable(sqlite3* db);

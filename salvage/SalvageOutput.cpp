@@ -3,6 +3,7 @@
 
 #include "core/Cp932.h"
 #include "core/Paths.h"
+#include "core/Progress.h"
 #include "core/Utf.h"
 #include "exchange/ExchangeFormat.h"
 
@@ -11,6 +12,8 @@
 namespace {
 
 constexpr size_t kChunk = 32768;
+// The progress moves on every this many rows looked at.
+constexpr long long kProgressRows = 1000;
 
 std::FILE* CreateFile(std::u16string_view path) {
     std::FILE* file = std::fopen(NativePath(path).c_str(), "wb");
@@ -61,26 +64,44 @@ bool SalvageOutput::WriteHeader() {
     return EndLine(export_);
 }
 
+void SalvageOutput::MakeSets() {
+    if (setsMade_) return;
+    rowids_.insert(firstRowids_.begin(), firstRowids_.end());
+    contents_.insert(firstContents_.begin(), firstContents_.end());
+    std::vector<long long>().swap(firstRowids_);
+    std::vector<std::uint64_t>().swap(firstContents_);
+    setsMade_ = true;
+}
+
 bool SalvageOutput::AlreadyWritten(const SalvagedRow& row, RowOrigin origin) {
     const std::uint64_t content = RowContentDigest(row.record);
     if (origin == RowOrigin::FirstPass) {
-        firstRowids_.push_back(row.hasRowid ? row.rowid : -1);
-        firstContents_.push_back(content);
+        // A sound table gives its rows in rising row numbers, so they are only noted.
+        // A number that does not rise means a damaged tree (a page written over
+        // another, say) that may lead to rows already written.
+        if (!setsMade_ && (!row.hasRowid || row.rowid > lastFirstRowid_)) {
+            if (row.hasRowid) lastFirstRowid_ = row.rowid;
+            firstRowids_.push_back(row.hasRowid ? row.rowid : -1);
+            firstContents_.push_back(content);
+            return false;
+        }
+        MakeSets();
+        if (row.hasRowid && !rowids_.insert(row.rowid).second) return true;
+        contents_.insert(content);
         return false;
     }
-    if (!setsMade_) {
-        rowids_.insert(firstRowids_.begin(), firstRowids_.end());
-        contents_.insert(firstContents_.begin(), firstContents_.end());
-        std::vector<long long>().swap(firstRowids_);
-        std::vector<std::uint64_t>().swap(firstContents_);
-        setsMade_ = true;
-    }
+    MakeSets();
     if (origin == RowOrigin::SameTable && row.hasRowid && !rowids_.insert(row.rowid).second) return true;
     return !contents_.insert(content).second;
 }
 
 bool SalvageOutput::Take(const SalvagedRow& row, RowOrigin origin) {
     if (failed_) return false;
+    // Rows found again by a deeper pass count too: those passes look at the whole table.
+    if (++offered_ >= nextStep_) {
+        CurrentProgress().Step(offered_);
+        nextStep_ = offered_ + kProgressRows;
+    }
     if (AlreadyWritten(row, origin)) return true;
     if (origin != RowOrigin::FirstPass) ++counts_.deeper;
     if (IsSalvageErrorRow(row.record)) {

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <limits>
 #include <string>
 #include <unordered_set>
 #include <vector>
@@ -36,14 +37,13 @@ public:
     // Writes the header line; false after the write message.
     bool WriteHeader();
     // Writes the row to the file it belongs in, unless a deeper pass found a row
-    // already written. False after a write or open failure (message shown): the export
-    // ends there.
+    // already written, and moves the progress on every thousand rows offered. False
+    // after a write or open failure (message shown): the export ends there.
     bool Take(const SalvagedRow& row, RowOrigin origin);
     // Writes what is buffered and closes both files; false after the write message.
     bool Close();
 
     const SalvageCounts& counts() const { return counts_; }
-    long long rowsTaken() const { return counts_.exported + counts_.errors; }
 
 private:
     struct File {
@@ -51,6 +51,7 @@ private:
         std::u16string pending;
     };
     bool AlreadyWritten(const SalvagedRow& row, RowOrigin origin);
+    void MakeSets();
     bool OpenErrorFile();
     bool EndLine(File& file);
     bool Flush(File& file);
@@ -65,7 +66,11 @@ private:
     IdentifierCounter counter_;
     SalvageCounts counts_;
     bool failed_ = false;
-    // Rows of the first pass are only noted; the sets are made when a deeper pass begins.
+    long long offered_ = 0;
+    long long nextStep_ = 0;
+    // Rows of the first pass are only noted while their row numbers rise; the sets are
+    // made when a deeper pass begins or the numbers stop rising.
+    long long lastFirstRowid_ = std::numeric_limits<long long>::min();
     std::vector<long long> firstRowids_;
     std::vector<std::uint64_t> firstContents_;
     std::unordered_set<long long> rowids_;

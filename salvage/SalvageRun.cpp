@@ -6,6 +6,7 @@
 #include "core/Utf.h"
 #include "core/WaitCursor.h"
 #include "salvage/DeepRecovery.h"
+#include "salvage/PageScan.h"
 #include "store/DataSource.h"
 
 #include <sqlite3.h>
@@ -13,8 +14,6 @@
 #include <filesystem>
 
 namespace {
-
-constexpr long long kProgressRows = 1000;
 
 void Tell(WindowHandle owner, std::u16string_view text, std::u16string_view caption, unsigned icon = MB_ICONSTOP) {
     ShowMessage(owner, text, caption, MB_OK | icon);
@@ -31,20 +30,28 @@ bool Confirmed(WindowHandle owner) {
     return answer == IDYES;
 }
 
-// The working copy goes whatever way the run ends.
+// The working copy goes whatever way the run ends, unless it is the data file itself
+// (one left by a run that ended abnormally, chosen to be read): that is read in place.
 class WorkingCopies {
 public:
-    explicit WorkingCopies(std::u16string work) : work_(std::move(work)) {}
-    ~WorkingCopies() { Remove(work_); }
+    WorkingCopies(std::u16string work, std::u16string_view dataFile) : work_(std::move(work)) {
+        std::error_code ec;
+        isDataFile_ = std::filesystem::equivalent(NativePath(work_), NativePath(dataFile), ec) && !ec;
+    }
+    ~WorkingCopies() {
+        if (!isDataFile_) Remove(work_);
+    }
     static void Remove(const std::u16string& path) {
         std::error_code ec;
         std::filesystem::remove(NativePath(path), ec);
         std::filesystem::remove(NativePath(path) + "-journal", ec);
     }
     const std::u16string& work() const { return work_; }
+    bool isDataFile() const { return isDataFile_; }
 
 private:
     std::u16string work_;
+    bool isDataFile_ = false;
 };
 
 enum class CopyEnd { Done, Busy };
@@ -75,24 +82,16 @@ CopyEnd CopyDataFile(std::u16string_view from, const std::u16string& to) {
     return CopyEnd::Done;
 }
 
-// Progress of the rows taken, also for the deeper passes.
-class ProgressRows {
+// The progress of a run: the rows of the table, then (of unknown length) the passes
+// after the damage. The output moves it on as it takes rows.
+class ProgressScope {
 public:
-    ProgressRows(SalvageOutput& output, long long total) : output_(output) {
-        CurrentProgress().Start(u"データ取出し", total);
-    }
-    ~ProgressRows() { CurrentProgress().Finish(); }
-    void Step() {
-        long long rows = output_.rowsTaken();
-        if (rows >= next_) {
-            CurrentProgress().Step(rows);
-            next_ = rows + kProgressRows;
-        }
-    }
+    explicit ProgressScope(long long total) { CurrentProgress().Start(kProgressTitle, total); }
+    ~ProgressScope() { CurrentProgress().Finish(); }
+    void BeyondTheDamage() { CurrentProgress().Start(kProgressTitle, -1); }
 
 private:
-    SalvageOutput& output_;
-    long long next_ = 0;
+    static constexpr char16_t kProgressTitle[] = u"データ取出し";
 };
 
 long long LargestRowid(sqlite3* db) {
@@ -109,8 +108,7 @@ enum class FirstPass { Complete, Stopped, SelectFailed, WriteFailed };
 
 // The documented loop: rows in the table's order until the end or the first row the
 // engine cannot read.
-FirstPass ReadTable(WindowHandle owner, sqlite3* db, SalvageOutput& output, ProgressRows& progress,
-                    long long& lastRowid) {
+FirstPass ReadTable(WindowHandle owner, sqlite3* db, SalvageOutput& output, long long& lastRowid) {
     UserDataReader reader;
     if (FAILED(reader.Open(db, "select _rowid_ as salvage_rowid, * from t_UserData", "salvage_rowid"))) {
         Tell(owner, u"データファイルへのアクセス(select)に失敗しました。", u"アクセス(select)エラー");
@@ -123,34 +121,33 @@ FirstPass ReadTable(WindowHandle owner, sqlite3* db, SalvageOutput& output, Prog
         if (hr != S_OK) return FirstPass::Stopped;
         if (!output.Take(row, RowOrigin::FirstPass)) return FirstPass::WriteFailed;
         if (row.hasRowid) lastRowid = row.rowid;
-        progress.Step();
     }
 }
 
-// Whether reading the pages finds any row in a file the engine cannot open.
+// Whether reading the pages finds any row in a file the engine cannot open (the scan
+// stops at the first).
 bool PagesHoldRows(const std::u16string& work) {
-    long long found = 0;
-    ScanFileForRows(work, true, nullptr, &found);
-    return found > 0;
+    return ScanPagesForRows(work, true, [](const SalvagedRow&) { return false; }).rows > 0;
 }
 
 void Export(WindowHandle owner, sqlite3* db, const std::u16string& work, SalvageOutput& output) {
     if (!output.WriteHeader()) return;
-    ProgressRows progress(output, db ? LargestRowid(db) : -1);
+    ProgressScope progress(db ? LargestRowid(db) : -1);
     if (!db) {
         // Not readable as a database at all: only its pages can tell.
-        if (ScanFileForRows(work, true, &output) == PassEnd::Done) output.Close();
+        if (ScanFileForRows(work, true, output) == PassEnd::Done) output.Close();
         return;
     }
     long long lastRowid = 0;
-    FirstPass first = ReadTable(owner, db, output, progress, lastRowid);
+    FirstPass first = ReadTable(owner, db, output, lastRowid);
     if (first == FirstPass::WriteFailed) return;
+    if (first != FirstPass::Complete) progress.BeyondTheDamage();
     if (first == FirstPass::Stopped && ReadRowsAfter(db, lastRowid, output) == PassEnd::WriteFailed) return;
     if (first != FirstPass::Complete) {
         // Without the table in the schema its rows can only be on free pages (a
         // dropped table); otherwise free pages hold deleted and superseded rows.
         bool keepFreePages = !HasUserDataTable(db);
-        if (ScanFileForRows(work, keepFreePages, &output) == PassEnd::WriteFailed) return;
+        if (ScanFileForRows(work, keepFreePages, output) == PassEnd::WriteFailed) return;
     }
     output.Close();
 }
@@ -164,9 +161,9 @@ bool SalvageFiles(WindowHandle owner, std::u16string_view dataFile, std::u16stri
         Tell(owner, u"モジュールのパス名取得に失敗しました。", u"内部エラー");
         return false;
     }
-    WorkingCopies copies(programFolder + kWorkingCopyName);
-    WorkingCopies::Remove(copies.work());
-    if (CopyDataFile(dataFile, copies.work()) == CopyEnd::Busy) {
+    WorkingCopies copies(programFolder + kWorkingCopyName, dataFile);
+    if (!copies.isDataFile()) WorkingCopies::Remove(copies.work());
+    if (!copies.isDataFile() && CopyDataFile(dataFile, copies.work()) == CopyEnd::Busy) {
         Tell(owner, u"データファイルが他のプログラムで使用中です。\n終了を待ってからもう一度実行してください。",
              u"ファイルオープンエラー");
         return false;
@@ -184,7 +181,7 @@ bool SalvageFiles(WindowHandle owner, std::u16string_view dataFile, std::u16stri
     else
         open.hr = E_FAIL;
     if (open.engineFailed) Tell(owner, u"SQL Server がインストールされていません。", u"環境不正", 0);
-    // A file whose first page is lost no longer opens, but the recovery may still find
+    // A file whose first page is lost no longer opens, but the page scan may still find
     // its rows; only when it finds none is the open a failure.
     if (!open.db && (open.engineFailed || !PagesHoldRows(copies.work()))) {
         Tell(owner, u"データファイルのオープンに失敗しました。", u"ファイルオープンエラー");
@@ -198,12 +195,30 @@ bool SalvageFiles(WindowHandle owner, std::u16string_view dataFile, std::u16stri
     return opened;
 }
 
+bool SameFile(std::u16string_view a, std::u16string_view b) {
+    std::error_code ec;
+    std::filesystem::path pa(NativePath(a)), pb(NativePath(b));
+    if (pa.lexically_normal() == pb.lexically_normal()) return true;
+    return std::filesystem::equivalent(pa, pb, ec) && !ec;
+}
+
+// An export file that is the data file itself, the working copy or the error file
+// would be written over what the run reads or writes: the user's file would be lost.
+bool ExportNameClashes(std::u16string_view dataFile, std::u16string_view exportFile, std::u16string_view exportName) {
+    if (exportName == kErrorFileName) return true;
+    if (SameFile(exportFile, dataFile)) return true;
+    std::u16string programFolder = ProgramFolder();
+    return !programFolder.empty() && SameFile(exportFile, programFolder + kWorkingCopyName);
+}
+
 } // namespace
 
+// The rows found past the damage may have gone to either file, so they are told as a
+// part of both together.
 std::u16string CompletionText(const SalvageCounts& counts) {
     return u"データ取出しが完了しました。\n" +
-           FormatText("エクスポート %lld 件、ErrFLT.csv %lld 件(うち破損箇所の先から回収 %lld 件)", counts.exported,
-                      counts.errors, counts.deeper);
+           FormatText("エクスポート %lld 件、ErrFLT.csv %lld 件(計 %lld 件のうち破損箇所の先から回収 %lld 件)",
+                      counts.exported, counts.errors, counts.exported + counts.errors, counts.deeper);
 }
 
 SalvageResult RunSalvage(WindowHandle owner, std::u16string_view dataFile, std::u16string_view exportFile) {
@@ -222,7 +237,8 @@ SalvageResult RunSalvage(WindowHandle owner, std::u16string_view dataFile, std::
         return result;
     }
     std::u16string exportFolder, exportName;
-    if (SplitPath(exportFile, exportFolder, exportName) != 0 || exportName.empty()) {
+    if (SplitPath(exportFile, exportFolder, exportName) != 0 || exportName.empty() ||
+        ExportNameClashes(dataFile, exportFile, exportName)) {
         Tell(owner, u"指定されたエクスポートファイル名が不正です。", u"データファイル不正");
         return result;
     }

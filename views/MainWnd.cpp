@@ -2,6 +2,7 @@
 #include "views/MainWnd.h"
 
 #include "core/Clock.h"
+#include "core/DiaryCalendar.h"
 #include "core/ProgramIcon.h"
 #include "core/QtPlatform.h"
 #include "core/ScaleByDpi.h"
@@ -33,7 +34,6 @@
 #include <QShortcut>
 #include <QStyle>
 #include <QTableView>
-#include <QTextCharFormat>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
@@ -164,17 +164,8 @@ void CMainWnd::CreateControls() {
     SetId(calendar_, Cmd::MonthCalendar);
     calendar_->setFont(largeFont_);
     calendar_->setGridVisible(true);
-    calendar_->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
+    SetUpDiaryCalendar(calendar_);
     calendar_->setMinimumDate(QDate(1900, 1, 1));
-    calendar_->setLocale(QLocale(QLocale::Japanese, QLocale::Japan));
-    calendar_->setFirstDayOfWeek(Qt::Sunday);
-    // Saturday blue and Sunday red, as on the date strip.
-    QTextCharFormat saturday = calendar_->weekdayTextFormat(Qt::Saturday);
-    saturday.setForeground(QColor(0, 0, 255));
-    calendar_->setWeekdayTextFormat(Qt::Saturday, saturday);
-    QTextCharFormat sunday = calendar_->weekdayTextFormat(Qt::Sunday);
-    sunday.setForeground(QColor(255, 0, 0));
-    calendar_->setWeekdayTextFormat(Qt::Sunday, sunday);
     CreateCalendarHeading();
     // The large font would otherwise widen the day columns beyond a narrow window.
     if (auto* days = calendar_->findChild<QTableView*>()) {

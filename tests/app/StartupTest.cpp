@@ -3,7 +3,6 @@
 // process and with the TideLog program itself).
 #include "app/AppMain.h"
 #include "app/MainApp.h"
-#include "app/ShutdownSignals.h"
 #include "app/SingleInstance.h"
 #include "core/Clock.h"
 #include "core/Cp932.h"
@@ -40,7 +39,6 @@
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTest>
-#include <QTimer>
 #include <QTreeWidget>
 
 namespace {
@@ -240,25 +238,6 @@ TEST(SingleInstance, ASecondInstanceRaisesTheFirst) {
 
 // The program itself: with the files in place the first start shows no message and
 // keeps running; a second start ends at once with exit code 0.
-// A session-ending signal ends the event loop even when the main window is shown again
-// after its close (a later start's raise request read in the same turn of the loop):
-// the quit that follows the last window's close is called off by a window shown before
-// it is carried out, and the diary ran on after SIGTERM.
-TEST(ShutdownSignal, EndsTheEventLoopAlsoWhenTheWindowIsRaisedAfterItsClose) {
-    QWidget main;
-    main.show();
-    ShutdownSignals sessionEnd([&] {
-        CloseForShutdown(&main);
-        main.showNormal(); // the raise request that was waiting behind the signal
-    });
-    QTimer::singleShot(0, &main, [] { raise(SIGTERM); });
-    QTimer guard; // a loop still running after 3 s has ignored the signal
-    guard.setSingleShot(true);
-    QObject::connect(&guard, &QTimer::timeout, [] { QCoreApplication::exit(7); });
-    guard.start(3000);
-    EXPECT_EQ(QApplication::exec(), 0);
-}
-
 // True once the process has its own handler for SIGTERM: the diary installs it when
 // its window is up, and before that SIGTERM simply ends it.
 bool CatchesSigterm(qint64 pid) {

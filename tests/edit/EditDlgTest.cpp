@@ -5,6 +5,7 @@
 #include "edit/WebMap.h"
 #include "store/DataFileTables.h"
 #include "tests/edit/EditDlgTestSupport.h"
+#include "tests/support/CalendarLook.h"
 #include "tests/support/Screens.h"
 #include "views/CommandIds.h"
 
@@ -493,6 +494,7 @@ TEST_F(EditDlg, Screenshots) {
         EXPECT_FALSE(SaveScreenshot(&c, shot.name).isEmpty());
         c.OnCommand(EditCmd::Title);
     }
+    ExpectDiaryCalendarLook(c.findChild<QCalendarWidget*>());
     c.OnCommand(EditCmd::MemoSwitch); // the list first
     c.OnCommand(EditCmd::Memo);
     EXPECT_EQ(c.openEditor(), InPlaceEditor::MemoList);

@@ -10,10 +10,12 @@
 #include "edit/ValueSelectDlg.h"
 #include "filedlg/FileSelectDialog.h"
 #include "tests/edit/EditDlgTestSupport.h"
+#include "tests/support/CalendarLook.h"
 #include "tests/support/Screens.h"
 #include "views/CommandIds.h"
 #include "views/GridListCtrl.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QCalendarWidget>
 #include <QComboBox>
@@ -136,6 +138,26 @@ TEST_F(ExtItemsDlg, SelectingAnItemShowsItsTypeAndSplitValue) {
     EXPECT_EQ(e.currentType(), ExtTypeInt);
 }
 
+// A name picked from the open list, by the pointer as a user does, is left selected
+// in full in the focused box, so that typing replaces it.
+TEST_F(ExtItemsDlg, PickedNameIsSelectedInFullForTypingOver) {
+    CExtItemsEditDlg d(u"a:a:int:1:b:b:int:2:c:c:int:3:", 1);
+    d.show();
+    d.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&d));
+    QComboBox* names = d.nameCombo();
+    names->showPopup();
+    QAbstractItemView* list = names->view();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(list->window()));
+    QRect row = list->visualRect(names->model()->index(2, 0));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, row.center());
+    QTRY_VERIFY(!list->window()->isVisible());
+    QApplication::processEvents();
+    EXPECT_EQ(d.editor().selected(), 2);
+    EXPECT_EQ(names->lineEdit()->selectedText(), "c");
+    EXPECT_TRUE(names->hasFocus());
+}
+
 TEST_F(ExtItemsDlg, ChangingTheTypeMovesTheTypedText) {
     CExtItemsEditDlg d(std::nullopt, 1);
     d.show();
@@ -249,6 +271,7 @@ TEST_F(ExtItemsDlg, DateFileAndTimeChoosers) {
     d.OnCommand(ExtEditCmd::Chooser);
     ASSERT_TRUE(d.calendar()->isVisible());
     EXPECT_EQ(d.calendar()->selectedDate(), QDate(2011, 2, 3));
+    ExpectDiaryCalendarLook(d.calendar());
     // All seven days in view: the calendar is not squeezed below what it needs.
     EXPECT_GE(d.calendar()->width(), d.calendar()->minimumSizeHint().width());
     EXPECT_GE(d.calendar()->height(), d.calendar()->minimumSizeHint().height());

@@ -182,6 +182,29 @@ TEST_F(FileSelect, OkRefusesAnEmptyNameAndInOpenModeMissingFilesAndFolders) {
     EXPECT_FALSE(model.result());
 }
 
+// A typed path that begins with "/" names the file wherever it is, as in any file
+// chooser; a path without one is taken from the listed folder.
+TEST_F(FileSelect, OkTakesATypedPathFromTheRootOrTheListedFolder) {
+    model.filterText = u"すべてのファイル (*.*)|*.*";
+    model.mode = 2;
+    ASSERT_EQ(model.Open(nullptr), 0);
+    model.ShowFolder(u"/");
+    EXPECT_EQ(model.Accept(nullptr, FromUtf8(dir.file("README"))), 0);
+    EXPECT_EQ(Result(), dir.file("README"));
+    model.ShowFolder(FromUtf8(dir.path()));
+    EXPECT_EQ(model.Accept(nullptr, FromUtf8(dir.path() + "/sub")), -3);
+    // The default extension looks at the file's own name only, not at its folders'.
+    model.mode = 1;
+    model.filterText = kExchangeFilter;
+    ASSERT_EQ(model.Open(nullptr), 0);
+    fs::create_directories(dir.file("v1.2"));
+    EXPECT_EQ(model.Accept(nullptr, FromUtf8(dir.path() + "/v1.2/out")), 0);
+    EXPECT_EQ(Result(), dir.file("v1.2/out.csv"));
+    EXPECT_EQ(model.Accept(nullptr, u"sub/out"), 0);
+    EXPECT_EQ(Result(), dir.file("sub/out.csv"));
+    EXPECT_EQ(messages.count(), 1u);
+}
+
 TEST_F(FileSelect, NewFolderIsMadeAndListed) {
     ASSERT_EQ(model.Open(nullptr), 0);
     typed = {u"新しい"};

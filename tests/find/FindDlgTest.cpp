@@ -7,6 +7,7 @@
 #include "edit/TimeSelectDlg.h"
 #include "edit/ValueSelectDlg.h"
 #include "store/DataFileTables.h"
+#include "tests/support/CalendarLook.h"
 #include "tests/support/Screens.h"
 #include "tests/views/ViewsTestSupport.h"
 #include "views/AboutDlg.h"
@@ -149,6 +150,7 @@ TEST_F(FindDlg, CalendarTodayAndClear) {
     QTest::mouseClick(Child<QLabel>(d, 1265), Qt::LeftButton);
     ASSERT_TRUE(d.calendar()->isVisible());
     EXPECT_EQ(d.calendar()->selectedDate(), QDate(2010, 11, 17)); // empty: today
+    ExpectDiaryCalendarLook(d.calendar());
     // Beside the field, never over it or the soft keys, all seven days in view.
     EXPECT_FALSE(d.calendar()->geometry().intersects(Child(d, 1265)->geometry()));
     EXPECT_LE(d.calendar()->geometry().bottom(), Child(d, 1)->parentWidget()->y());

@@ -32,7 +32,7 @@ TEST_F(SalvageRunTest, UndamagedFileIsExportedWholeAndReimports) {
     EXPECT_EQ(messages.last().flags, MB_OK | MB_ICONINFORMATION);
     EXPECT_EQ(messages.last().text, Completion(50, 0, 0));
     EXPECT_EQ(ToUtf8(messages.last().text), "データ取出しが完了しました。\nエクスポート 50 件、ErrFLT.csv 0 件"
-                                            "(うち破損箇所の先から回収 0 件)");
+                                            "(計 50 件のうち破損箇所の先から回収 0 件)");
     std::vector<std::string> lines = Lines(exportFile);
     ASSERT_EQ(lines.size(), 51u);
     EXPECT_EQ(lines[0], ToUtf8(u"ActId\tLastUpdate\tStaDateTime\tEndDateTime\tLatitude\tLongitude\tSubject\tPlace\t"
@@ -116,6 +116,27 @@ TEST_F(SalvageRunTest, ChecksAndRefusalStopBeforeAnyFile) {
     EXPECT_FALSE(fs::exists(exportFile));
 }
 
+// An export file that is the data file (by its name or a link), the working copy or the
+// error file is refused before anything is written: the data file stays as it was.
+TEST_F(SalvageRunTest, ExportOverTheDataFileOrTheRunsOwnFilesIsRefused) {
+    std::string data = dir.file("user.sdf");
+    MakeDataFile(data, 20);
+    std::string before = TempDir::ReadBytes(data);
+    fs::create_symlink(data, dir.file("link.csv"));
+    const std::string clashes[] = {data, dir.path() + "/./user.sdf", dir.file("link.csv"), dir.file("ErrFLT.csv"),
+                                   programDir.file("$$TmpFLT.sdf")};
+    for (const std::string& clash : clashes) {
+        messages.Clear();
+        messages.Answer(IDYES);
+        EXPECT_EQ(RunSalvage(nullptr, FromUtf8(data), FromUtf8(clash)).code, -1) << clash;
+        EXPECT_EQ(messages.last().text, u"指定されたエクスポートファイル名が不正です。") << clash;
+        EXPECT_EQ(messages.last().caption, u"データファイル不正");
+    }
+    EXPECT_EQ(TempDir::ReadBytes(data), before);
+    EXPECT_FALSE(fs::exists(dir.file("ErrFLT.csv")));
+    EXPECT_FALSE(fs::exists(programDir.file("$$TmpFLT.sdf")));
+}
+
 TEST_F(SalvageRunTest, MissingDataFileIsAnOpenFailure) {
     Salvage(dir.file("none.sdf"));
     ASSERT_EQ(messages.count(), 3u);
@@ -167,6 +188,19 @@ TEST_F(SalvageRunTest, OldWorkingCopyIsReplaced) {
     MakeDataFile(data, 4);
     TempDir::WriteBytes(programDir.file("$$TmpFLT.sdf"), "stale");
     EXPECT_EQ(Salvage(data).counts.exported, 4);
+}
+
+// A working copy left behind by a run that ended abnormally, chosen as the data file:
+// it is read where it is, never removed or replaced.
+TEST_F(SalvageRunTest, WorkingCopyChosenAsTheDataFileIsKept) {
+    std::string leftOver = programDir.file("$$TmpFLT.sdf");
+    MakeDataFile(leftOver, 7);
+    const std::string bytes = TempDir::ReadBytes(leftOver);
+    SalvageResult result = Salvage(leftOver);
+    EXPECT_EQ(result.code, 0);
+    EXPECT_EQ(result.counts.exported, 7);
+    EXPECT_TRUE(TempDir::ReadBytes(leftOver) == bytes) << "the file was changed";
+    fs::remove(leftOver); // what the fixture checks is that a run leaves none
 }
 
 } // namespace

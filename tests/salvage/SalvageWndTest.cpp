@@ -22,6 +22,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include <cstdlib>
 #include <filesystem>
 
 namespace {
@@ -67,10 +68,12 @@ TEST_F(SalvageWndTest, ControlsTitleAndScreenshot) {
 
 TEST_F(SalvageWndTest, BrowseButtonsOpenTheChooserAndFillTheEdits) {
     CSalvageWnd window;
-    std::vector<std::u16string> filters, titles;
+    std::vector<std::u16string> filters, titles, starts, names;
     std::vector<int> modes;
     FileSelectRunHook() = [&](FileSelectDialog& dialog, QWidget*) {
         filters.push_back(dialog.model().filterText);
+        starts.push_back(dialog.model().startFolder);
+        names.push_back(dialog.model().defaultName);
         titles.push_back(dialog.model().title);
         modes.push_back(dialog.model().mode);
         dialog.model().Open(nullptr);
@@ -90,6 +93,12 @@ TEST_F(SalvageWndTest, BrowseButtonsOpenTheChooserAndFillTheEdits) {
     EXPECT_EQ(filters[1], u"データファイル (*.sdf)|*.sdf|すべてのファイル (*.*)|*.*");
     EXPECT_EQ(titles[1], u"データファイル");
     EXPECT_EQ(modes[1], 2);
+    // Both start at the top of the user's files with no name.
+    const char* home = std::getenv("HOME");
+    for (size_t i = 0; i < 2; ++i) {
+        EXPECT_EQ(starts[i], FromUtf8(home && *home ? home : "/"));
+        EXPECT_EQ(names[i], u"");
+    }
     // A cancelled chooser leaves the edit as it was.
     FileSelectRunHook() = [](FileSelectDialog&, QWidget*) { return 2; };
     QTest::mouseClick(Child<QPushButton>(window, 1002), Qt::LeftButton);

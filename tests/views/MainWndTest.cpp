@@ -4,6 +4,7 @@
 #include "views/MainWnd.h"
 #include "core/Utf.h"
 #include "store/DataFileTables.h"
+#include "tests/support/CalendarLook.h"
 #include "tests/support/Screens.h"
 #include "tests/views/ViewsTestSupport.h"
 #include "views/AboutDlg.h"
@@ -89,6 +90,7 @@ TEST_F(MainWnd, AnyCommandClosesTheCalendarPopup) {
     EXPECT_EQ(w.popupState(), 11);
     EXPECT_TRUE(w.calendar()->isVisible());
     EXPECT_EQ(w.calendar()->selectedDate(), QDate(2010, 11, 14));
+    ExpectDiaryCalendarLook(w.calendar());
     w.OnCommand(Cmd::DateLabel); // a second tap closes it
     EXPECT_EQ(w.popupState(), 0);
     for (int command : {Cmd::NextDay, Cmd::ViewToolBar, Cmd::EditNew, Cmd::WeekdaySun}) {

@@ -1,0 +1,7 @@
+// The look every month calendar of the programs shares: Japanese names whatever the
+// user's locale, weeks from Sunday, Saturday blue and Sunday red as on the date strip.
+#pragma once
+
+class QCalendarWidget;
+
+void SetUpDiaryCalendar(QCalendarWidget* calendar);
