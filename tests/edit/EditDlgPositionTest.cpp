@@ -19,6 +19,12 @@
 
 namespace {
 
+// The log's two fixes lie at 35/40/43.2 and 35/41/0; which one a watch sees first
+// depends on when it reached gpsd, so either one is right.
+bool IsAFixOfTheLog(const std::string& latitude) {
+    return latitude.rfind("35/40/", 0) == 0 || latitude.rfind("35/41/", 0) == 0;
+}
+
 class EditDlgPosition : public EditDlgFixture {
 protected:
     void SetUp() override {
@@ -73,7 +79,7 @@ TEST_F(EditDlgPosition, FixTakenWithYesIsShownAndStored) {
     std::u16string lat = asked.text.substr(prefix.size(), lonAt - prefix.size());
     EXPECT_EQ(Text(EditCmd::Latitude), ToUtf8(lat));
     EXPECT_EQ(Text(EditCmd::Longitude), ToUtf8(asked.text.substr(lonAt + 5)));
-    EXPECT_EQ(ToUtf8(lat).substr(0, 6), "35/40/");
+    EXPECT_TRUE(IsAFixOfTheLog(ToUtf8(lat))) << ToUtf8(lat);
     EXPECT_TRUE(d.form().modified);
     d.OnCommand(EditCmd::Save);
     ActionRecord r = Stored(0);
@@ -99,7 +105,7 @@ TEST_F(EditDlgPosition, FixRefusedWithNoRestoresTheFieldsAndStaysShowable) {
     messages.Answer(IDYES);
     d.OnCommand(EditCmd::ShowPosition);
     EXPECT_EQ(messages.last().caption, u"位置情報");
-    EXPECT_EQ(Text(EditCmd::Latitude).substr(0, 6), "35/40/");
+    EXPECT_TRUE(IsAFixOfTheLog(Text(EditCmd::Latitude))) << Text(EditCmd::Latitude);
     d.OnCommand(EditCmd::ClearPosition);
     EXPECT_EQ(Text(EditCmd::Latitude), "");
 }
@@ -140,7 +146,7 @@ TEST_F(EditDlgPosition, ADialogClosedWhileWaitingIsNeverAddressed) {
     e.OnCommand(EditCmd::Acquire);
     messages.Answer(IDYES);
     ASSERT_TRUE(WaitForCompletion(e));
-    EXPECT_EQ(Text(EditCmd::Latitude).substr(0, 6), "35/40/");
+    EXPECT_TRUE(IsAFixOfTheLog(Text(EditCmd::Latitude))) << Text(EditCmd::Latitude);
 }
 
 } // namespace
