@@ -252,6 +252,33 @@ TEST(QtProgressDialog, ShowsForALoopOfUnknownLength) {
     EXPECT_EQ(shown(), 0);
 }
 
+// The progress dialog stands over the window the user works in, modal to it alone:
+// the main window, or the options dialog whose data page compacts the file.
+TEST_F(OptionsDlg, ProgressDialogBelongsToTheActiveWindow) {
+    auto progressOver = [](QWidget& owner) {
+        owner.show();
+        owner.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&owner));
+        QtProgress progress;
+        progress.Start(u"データ取出し", 10);
+        std::this_thread::sleep_for(std::chrono::milliseconds(520));
+        progress.Step(1);
+        QProgressDialog* shown = nullptr;
+        for (QProgressDialog* d : owner.findChildren<QProgressDialog*>())
+            if (d->isVisible()) shown = d;
+        ASSERT_NE(shown, nullptr);
+        EXPECT_EQ(shown->parentWidget(), &owner);
+        EXPECT_TRUE(shown->isWindow());
+        EXPECT_EQ(shown->windowModality(), Qt::WindowModal);
+        progress.Finish();
+        EXPECT_TRUE(owner.findChildren<QProgressDialog*>().isEmpty());
+    };
+    CMainWnd& w = Window(1);
+    progressOver(w);
+    COptionsDlg d(app, 5, &w);
+    progressOver(d);
+}
+
 TEST_F(OptionsDlg, ScreenshotsOfTheSixPages) {
     Insert({{"2010/11/14 08:00:00", "2010/11/14 09:00:00"}});
     CMainWnd& w = Window(1);
