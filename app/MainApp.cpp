@@ -21,6 +21,13 @@ bool PathExists(std::u16string_view path) {
     return stat(NativePath(path).c_str(), &st) == 0;
 }
 
+// Something is at the path: also a link whose target is missing (an unmounted drive),
+// which is opened, and refused with its reason, rather than replaced by a new file.
+bool EntryExists(std::u16string_view path) {
+    struct stat st {};
+    return lstat(NativePath(path).c_str(), &st) == 0;
+}
+
 // Reads every action's identifier and start in start order. Rows read before a
 // failing one stay in the index. 0, or -2 when a row could not be read.
 int ReadActionIndexAtStartup(ActionIndex& index) {
@@ -133,12 +140,13 @@ int CMainApp::LoadSettings(int dpi) {
 
 int CMainApp::OpenDataFileAtStartup() {
     int status = kOpenedDataFile;
-    if (PathExists(settings.DataFile)) {
+    if (EntryExists(settings.DataFile)) {
         status = OpenExistingDataFile(settings.DataFile);
         if (status < -99) return status;
     } else {
         std::u16string newPath;
-        switch (LocateOrCreateDataFile(settings.DataFile, newPath)) {
+        HRESULT failure = S_OK;
+        switch (LocateOrCreateDataFile(settings.DataFile, newPath, &failure)) {
         case -4:
             status = kCreatedDataFile;
             settings.DataFile = newPath;
@@ -147,8 +155,9 @@ int CMainApp::OpenDataFileAtStartup() {
         case -3:
             return -101;
         default:
-            ShowStop(FormatText("データファイルの初期化に失敗しました。(%d)\nプログラムを終了します。", 0).c_str(),
-                     u"データファイル初期化失敗");
+            ShowStop(
+                FormatText("データファイルの初期化に失敗しました。(%d)\nプログラムを終了します。", failure).c_str(),
+                u"データファイル初期化失敗");
             return -101;
         }
         // A file taken from the program folder is used as it is; open it when needed.

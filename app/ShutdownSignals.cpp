@@ -68,4 +68,8 @@ void CloseForShutdown(QWidget* mainWindow) {
         if (QApplication::activeModalWidget() == modal) modal->hide();
     }
     if (mainWindow) mainWindow->close();
+    // The quit that follows the last window's close is called off when a window is
+    // shown before it is carried out (a later start's raise request read in the same
+    // turn of the loop), and the diary ran on after SIGTERM: the loop is ended here.
+    QCoreApplication::quit();
 }

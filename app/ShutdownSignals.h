@@ -25,5 +25,6 @@ private:
     QSocketNotifier* notifier_ = nullptr;
 };
 
-// Closes the open dialogs (cancel) and then the main window, as its "終了" does.
+// Closes the open dialogs (cancel) and then the main window, as its "終了" does, and
+// ends the event loop whatever is shown afterwards.
 void CloseForShutdown(QWidget* mainWindow);

@@ -67,6 +67,10 @@ double StoredNumber(const std::u16string& text) {
     return value;
 }
 
+// Create and Update after a failed write they have told: the dialog stays with the
+// input as typed, and nothing suggests the input was at fault.
+constexpr int kFormWriteFailed = -100;
+
 void ShowInvalidInput(WindowHandle owner) {
     ShowMessage(owner, kInvalidInput, u"入力値不正", MB_OK | MB_ICONEXCLAMATION);
 }
@@ -435,7 +439,7 @@ int EditActionForm::Create(ActionRecord& record) {
     if (hr != S_OK) {
         ShowMessage(owner_, FormatText("アクションの作成に失敗しました。(%x)", static_cast<unsigned>(hr)),
                     u"アクション作成エラー", MB_OK | MB_ICONERROR);
-        return kFormStopped;
+        return kFormWriteFailed;
     }
     return AfterWrite(record);
 }
@@ -447,7 +451,7 @@ int EditActionForm::Update(ActionRecord& record) {
     if (hr != S_OK) {
         ShowMessage(owner_, FormatText("アクションの変更に失敗しました。(%x)", static_cast<unsigned>(hr)),
                     u"アクション変更エラー", MB_OK | MB_ICONERROR);
-        return kFormStopped;
+        return kFormWriteFailed;
     }
     return AfterWrite(record);
 }
@@ -467,6 +471,7 @@ int EditActionForm::AfterWrite(const ActionRecord& record) {
 int EditActionForm::Write() {
     ActionRecord record = ToRecord();
     int result = state == EditState::New ? Create(record) : Update(record);
+    if (result == kFormWriteFailed) return kFormStopped;
     if (result == kFormStopped) {
         ShowInvalidInput(owner_);
         return kFormStopped;

@@ -138,6 +138,8 @@ private:
     void DragEndToStart();
     void DragStartToEnd();
     void OfferPosition(const char16_t* text, const char16_t* caption, unsigned flags);
+    // The write itself: kFormDone or kFormIndexFailed; a told write failure has a code
+    // of its own, so that Write does not also call the input invalid.
     int Create(ActionRecord& record);
     int Update(ActionRecord& record);
     // kFormDone, or kFormIndexFailed when the index could not be brought up to date.

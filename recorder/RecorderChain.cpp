@@ -10,6 +10,8 @@
 #include "core/WaitCursor.h"
 #include "store/DataFileTables.h"
 
+#include <sqlite3.h>
+
 #include <algorithm>
 
 namespace {
@@ -71,18 +73,29 @@ void ShowItemWriteError(WindowHandle owner, const char* item, HRESULT hr) {
 }
 
 // The writes of one command as one transaction of the data file, so that a command is
-// on disk whole (one sync) or not at all. When a transaction is already open the writes
-// simply join it.
+// on disk whole (one sync) or not at all. It takes the write lock when it begins,
+// waiting out another program's write up to the busy timeout: a transaction that read
+// first could only fail at its first write while another program was writing. When a
+// transaction is already open the writes simply join it.
 class WriteBatch {
 public:
-    WriteBatch() {
-        DataFileTables* t = OpenTables();
-        db_ = t ? t->db : nullptr;
-        began_ = db_ && SUCCEEDED(ExecuteSql(db_, "BEGIN"));
-    }
+    WriteBatch() = default;
     ~WriteBatch() { Commit(); }
     WriteBatch(const WriteBatch&) = delete;
     WriteBatch& operator=(const WriteBatch&) = delete;
+
+    // Tells the user when the write lock cannot be had; nothing is written then.
+    HRESULT Begin(WindowHandle owner) {
+        DataFileTables* t = OpenTables();
+        db_ = t ? t->db : nullptr;
+        if (!db_ || !sqlite3_get_autocommit(db_)) return S_OK;
+        HRESULT hr = ExecuteSql(db_, "BEGIN IMMEDIATE");
+        began_ = SUCCEEDED(hr);
+        if (!began_)
+            ShowMessage(owner, u"レコーダーデータ書込みに時にエラー発生。(" + Hex(hr) + u")", kWriteErrorCaption,
+                        MB_OK | MB_ICONSTOP);
+        return hr;
+    }
 
     HRESULT Commit() {
         if (!began_) return S_OK;
@@ -286,6 +299,7 @@ int RecorderChain::Record(const RecorderFields& fields) {
     if (!OpenTables()) return kRecorderReadFailed;
     WaitCursorScope wait;
     WriteBatch batch;
+    if (FAILED(batch.Begin(owner_))) return kRecorderStateFailed;
     RecorderState& s = state();
     UserDataTable& table = *OpenTables()->userData;
     std::u16string closedLine, closedId;
@@ -384,6 +398,7 @@ int RecorderChain::Stop(const RecorderFields& fields) {
     if (!OpenTables()) return kRecorderReadFailed;
     WaitCursorScope wait;
     WriteBatch batch;
+    if (FAILED(batch.Begin(owner_))) return kRecorderStateFailed;
     const std::u16string openId = state().preActId;
     ActionRecord previous;
     bool found;
@@ -411,6 +426,7 @@ int RecorderChain::Reopen() {
     }
     if (!OpenTables()) return kRecorderReadFailed;
     WriteBatch batch;
+    if (FAILED(batch.Begin(owner_))) return kRecorderStateFailed;
     const std::u16string id = s.history.ids.back();
     ActionRecord last;
     bool found;
@@ -442,6 +458,7 @@ int RecorderChain::Back() {
     if (!OpenTables()) return kRecorderReadFailed;
     WaitCursorScope wait;
     WriteBatch batch;
+    if (FAILED(batch.Begin(owner_))) return kRecorderStateFailed;
     DataFileTables& t = *OpenTables();
     const std::u16string lastId = s.history.ids.back();
     HRESULT hr = t.userData->DeleteAction(lastId);
@@ -486,12 +503,12 @@ int RecorderChain::Back() {
 }
 
 int RecorderChain::Clear() {
-    RecorderState& s = state();
+    WriteBatch batch;
+    if (OpenTables() && FAILED(batch.Begin(owner_))) return kRecorderStateFailed;
     Stopped();
-    s.history.ids.clear();
+    state().history.ids.clear();
     lines_.clear();
     if (!OpenTables()) return kRecorderStateFailed;
-    WriteBatch batch;
     if (WriteOpenAction() != 0) return kRecorderStateFailed;
     return WriteHistoryCount(u"レコーダーの設定値(RcdrHistNum)書込みに時にエラー発生。");
 }
@@ -515,6 +532,7 @@ int RecorderChain::DeleteLines(const std::vector<int>& rows) {
     if (!OpenTables()) return kRecorderReadFailed;
     WaitCursorScope wait;
     WriteBatch batch;
+    if (FAILED(batch.Begin(owner_))) return kRecorderStateFailed;
     int result = kRecorderDone;
     for (auto row = chosen.rbegin(); row != chosen.rend(); ++row) {
         const std::u16string id = state().history.ids[static_cast<size_t>(*row)];

@@ -65,6 +65,11 @@ public:
     // The lines the history list shows, oldest first, one per history entry.
     const std::vector<std::u16string>& lines() const { return lines_; }
 
+    // The writing commands below take the data file's write lock before they read or
+    // write anything, waiting up to the busy timeout for another program's write; when
+    // it cannot be had they change nothing and give kRecorderStateFailed after
+    // "レコーダーデータ書込みに時にエラー発生。(…)".
+
     // One tap on record: closes the open action at the record time (with the move
     // separator when the place changed), inserts the new action, writes the history and
     // the recorder items, refreshes the index. All its writes are one transaction.

@@ -53,11 +53,29 @@ const char kStartIndex[] =
 // The identifier index as the schema makes it, for building it again after a bulk load.
 const char kIdentifierIndex[] = "CREATE INDEX IF NOT EXISTS i_UserData on t_UserData (f_nchActId ASC)";
 
+// Where a symbolic link points, made absolute from the link's folder.
+std::string LinkTarget(const std::string& native) {
+    std::error_code ec;
+    std::filesystem::path target = std::filesystem::read_symlink(native, ec);
+    if (ec) return {};
+    if (target.is_relative()) target = std::filesystem::path(native).parent_path() / target;
+    return target.lexically_normal().string();
+}
+
+bool IsSymbolicLink(const std::string& native) {
+    struct stat st {};
+    return lstat(native.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
 // Why the engine could not open or create a data file, in the user's words. (The
 // engine is part of the program, so it is never missing.)
 std::u16string OpenFailureCause(const std::string& native, const DataSourceOpen& open) {
     struct stat st {};
     if (stat(native.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return u"同じ名前のフォルダがあります。";
+    // A link to a file that is not there (an unmounted drive, a moved folder) names
+    // the place the file was expected.
+    if (IsSymbolicLink(native) && stat(native.c_str(), &st) != 0 && errno == ENOENT)
+        return u"リンク先 '" + FromUtf8(LinkTarget(native)) + u"' が見つかりません。";
     int err = open.systemErrno;
     switch (open.hr & 0xFF) {
     case SQLITE_NOTADB:
@@ -97,6 +115,11 @@ std::u16string NowText() {
 bool FileExists(std::u16string_view path) {
     std::error_code ec;
     return std::filesystem::is_regular_file(NativePath(path), ec);
+}
+
+// A file, or a link that stands for one even when its target is missing.
+bool FileOrLinkExists(std::u16string_view path) {
+    return FileExists(path) || IsSymbolicLink(NativePath(path));
 }
 
 bool FolderExists(std::u16string_view path) {
@@ -174,6 +197,14 @@ static HRESULT FailCreate(sqlite3* db, const std::string& native, HRESULT hr) {
 HRESULT CreateDataFile(std::u16string_view path) {
     CloseDataFile();
     std::string native = NativePath(path);
+    // A link is the user's (it may point at a drive not mounted now): never replaced.
+    if (IsSymbolicLink(native)) {
+        DataSourceOpen refused;
+        refused.hr = HResultFromSqlite(SQLITE_CANTOPEN);
+        refused.systemErrno = EEXIST;
+        TellOpenFailure(refused, path, u"作成できません");
+        return refused.hr;
+    }
     RemoveFile(native);
     RemoveFile(native + "-journal");
     DataSourceOpen open = OpenDataSource(path, DataSourceMode::Create);
@@ -287,11 +318,15 @@ HRESULT CreateUserDataIndexes(sqlite3* db) {
     return FAILED(hr) ? hr : ExecuteSql(db, kStartIndex);
 }
 
-int LocateOrCreateDataFile(std::u16string_view path, std::u16string& newPath) {
+int LocateOrCreateDataFile(std::u16string_view path, std::u16string& newPath, HRESULT* failure) {
+    HRESULT unused;
+    HRESULT& failed = failure ? *failure : unused;
+    failed = S_OK;
     std::u16string folder, name;
     if (SplitPath(path, folder, name) != 0) {
         ShowMessage(nullptr, u"指定されているデータファイル名'" + std::u16string(path) + u"'が不正です。",
                     u"データファイル名不正", MB_OK | MB_ICONSTOP);
+        failed = E_INVALIDARG;
         return -1;
     }
     const char16_t* caption = u"データファイル初期化確認";
@@ -299,7 +334,7 @@ int LocateOrCreateDataFile(std::u16string_view path, std::u16string& newPath) {
         if (ShowMessage(nullptr, u"データファイル '" + std::u16string(path) + u"' が見つかりません。初期化しますか。",
                         caption, MB_YESNO | MB_ICONQUESTION) != IDYES)
             return -2;
-        if (FAILED(CreateDataFile(path))) return -1;
+        if (failed = CreateDataFile(path); FAILED(failed)) return -1;
         newPath = std::u16string(path);
         return -4;
     }
@@ -316,7 +351,7 @@ int LocateOrCreateDataFile(std::u16string_view path, std::u16string& newPath) {
     if (ShowMessage(nullptr, missing + u"アプリケーションフォルダ下にデータファイルを作成しますか。", caption,
                     MB_YESNO | MB_ICONQUESTION) != IDYES)
         return -2;
-    if (FAILED(CreateDataFile(local))) return -1;
+    if (failed = CreateDataFile(local); FAILED(failed)) return -1;
     newPath = local;
     return -4;
 }
@@ -357,7 +392,7 @@ static int ChangeToExisting(WindowHandle owner, std::u16string_view newPath, Dat
 }
 
 int ChangeDataFile(WindowHandle owner, std::u16string_view newPath, DataFileContext& c) {
-    if (FileExists(newPath)) return ChangeToExisting(owner, newPath, c);
+    if (FileOrLinkExists(newPath)) return ChangeToExisting(owner, newPath, c);
     std::u16string folder, name;
     if (SplitPath(newPath, folder, name) != 0) {
         ShowMessage(owner, u"指定されているデータファイル名が不正です。", u"データファイル名不正", MB_OK | MB_ICONSTOP);

@@ -51,8 +51,9 @@ int CheckAndUpgradeFormat();
 // 0, or -8 RcdrLatitude, -9 RcdrLongitude, -10 the column changes.
 int UpgradeFormat(std::u16string_view oldVersion);
 // At start-up when the configured file does not exist: -4 a data file is at
-// newPath, -1 error (told), -2/-3 declined.
-int LocateOrCreateDataFile(std::u16string_view path, std::u16string& newPath);
+// newPath, -1 error (told; *failure, when given, is the create's engine code or
+// E_INVALIDARG for an unusable name), -2/-3 declined.
+int LocateOrCreateDataFile(std::u16string_view path, std::u16string& newPath, HRESULT* failure = nullptr);
 
 // What a change of data file touches in the application's state.
 struct DataFileContext {

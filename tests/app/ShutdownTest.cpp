@@ -1,5 +1,6 @@
 // The end of a session while dialogs are open: every dialog closes, also one that asks
-// before closing, and nothing waits for an answer nobody will give.
+// before closing, and nothing waits for an answer nobody will give; the event loop
+// ends whatever is shown afterwards.
 #include "app/ShutdownSignals.h"
 #include "core/QtPlatform.h"
 #include "edit/ExtItemsEditDlg.h"
@@ -10,6 +11,7 @@
 #include <QDialog>
 #include <QTimer>
 
+#include <csignal>
 #include <vector>
 
 namespace {
@@ -54,6 +56,27 @@ TEST(SessionEnd, ClosesDialogsThatAskBeforeClosing) {
     EXPECT_FALSE(main.isVisible());
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
     SetMessagePresenter(nullptr);
+}
+
+// A session-ending signal ends the event loop even when the main window is shown again
+// after its close (a later start's raise request read in the same turn of the loop):
+// the quit that follows the last window's close is called off by a window shown before
+// it is carried out, and the diary ran on after SIGTERM.
+TEST(SessionEnd, EndsTheEventLoopAlsoWhenTheWindowIsRaisedAfterItsClose) {
+    MessagePresenter* previous = CurrentMessagePresenter();
+    QWidget main;
+    main.show();
+    ShutdownSignals sessionEnd([&] {
+        CloseForShutdown(&main);
+        main.showNormal(); // the raise request that was waiting behind the signal
+    });
+    QTimer::singleShot(0, &main, [] { raise(SIGTERM); });
+    QTimer guard; // a loop still running after 3 s has ignored the signal
+    guard.setSingleShot(true);
+    QObject::connect(&guard, &QTimer::timeout, [] { QCoreApplication::exit(7); });
+    guard.start(3000);
+    EXPECT_EQ(QApplication::exec(), 0);
+    SetMessagePresenter(previous);
 }
 
 } // namespace

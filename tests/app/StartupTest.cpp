@@ -12,6 +12,7 @@
 #include "core/Utf.h"
 #include "store/DataFileTables.h"
 #include "tests/support/QtTestApp.h"
+#include "tests/support/ReadOnlyFolder.h"
 #include "tests/support/ScriptedMessages.h"
 #include "tests/support/TempDir.h"
 #include "views/CommandIds.h"
@@ -20,9 +21,13 @@
 
 #include <gtest/gtest.h>
 
+#include <sqlite3.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <csignal>
+#include <filesystem>
 #include <thread>
 #include <vector>
 
@@ -96,6 +101,65 @@ TEST_F(Startup, DecliningTheNewDataFileEndsTheProgram) {
     EXPECT_EQ(window, nullptr);
     EXPECT_EQ(messages.count(), 2u);
     EXPECT_EQ(OpenTables(), nullptr);
+}
+
+// A new data file that cannot be made ends start-up with the code of the failure,
+// not "(0)": in a read-only program folder (told first with its reason) and at a file
+// size limit (where the failed write is told only by that code).
+TEST_F(Startup, ANewDataFileThatCannotBeMadeEndsStartUpWithItsCode) {
+    auto finalText = [](HRESULT hr) {
+        return FormatText("データファイルの初期化に失敗しました。(%d)\nプログラムを終了します。", hr);
+    };
+    {
+        ReadOnlyFolder folder(dir.file("ro"));
+        ASSERT_TRUE(folder.refuses());
+        SetProgramFolder(FromUtf8(dir.file("ro/")));
+        messages.Answer({IDOK, IDYES});
+        window = InitApplication(app);
+        EXPECT_EQ(window, nullptr);
+        ASSERT_EQ(messages.count(), 4u);
+        EXPECT_EQ(messages.shown()[2].text, u"データファイル '" + FromUtf8(dir.file("ro/user.sdf")) +
+                                                u"' を作成できません。\nアクセス権がありません。");
+        EXPECT_EQ(messages.shown()[3].text, finalText(HResultFromSqlite(SQLITE_CANTOPEN)));
+        EXPECT_EQ(messages.shown()[3].caption, u"データファイル初期化失敗");
+        EXPECT_EQ(OpenTables(), nullptr);
+    }
+    SetProgramFolder(FromUtf8(dir.path() + "/"));
+    messages.Clear();
+    messages.Answer({IDOK, IDYES});
+    struct rlimit saved {};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit none = saved;
+    none.rlim_cur = 0;
+    setrlimit(RLIMIT_FSIZE, &none);
+    CMainApp limited;
+    window = InitApplication(limited);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previous);
+    EXPECT_EQ(window, nullptr);
+    ASSERT_EQ(messages.count(), 3u);
+    EXPECT_EQ(messages.last().text, finalText(HResultFromSqlite(SQLITE_IOERR)));
+    EXPECT_FALSE(std::filesystem::exists(dir.file("user.sdf")));
+}
+
+// A data file that is a link to a missing target (a drive not mounted now) is a file
+// that cannot be opened: start-up ends naming where the link points, asks nothing,
+// and leaves the link as it was; nothing is made at its target.
+TEST_F(Startup, ADataFileLinkToAMissingTargetIsNotReplaced) {
+    const std::string link = dir.file("user.sdf"), target = dir.file("drive/user.sdf");
+    ASSERT_EQ(symlink(target.c_str(), link.c_str()), 0);
+    messages.Answer({IDOK, IDYES});
+    window = InitApplication(app);
+    EXPECT_EQ(window, nullptr);
+    ASSERT_EQ(messages.count(), 2u);
+    EXPECT_EQ(messages.last().text, u"データファイル '" + FromUtf8(link) + u"' を開けません。\nリンク先 '" +
+                                        FromUtf8(target) + u"' が見つかりません。");
+    EXPECT_EQ(messages.last().caption, u"データファイルオープンエラー");
+    EXPECT_EQ(OpenTables(), nullptr);
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(std::filesystem::read_symlink(link).string(), target);
+    EXPECT_FALSE(std::filesystem::exists(dir.file("drive")));
 }
 
 TEST_F(Startup, StartupModeChoosesTheFirstDialog) {
@@ -174,6 +238,17 @@ TEST(SingleInstance, ASecondInstanceRaisesTheFirst) {
 
 // The program itself: with the files in place the first start shows no message and
 // keeps running; a second start ends at once with exit code 0.
+// True once the process has its own handler for SIGTERM: the diary installs it when
+// its window is up, and before that SIGTERM simply ends it.
+bool CatchesSigterm(qint64 pid) {
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly)) return false;
+    for (QByteArray line; !(line = status.readLine()).isEmpty();) {
+        if (line.startsWith("SigCgt:")) return (line.mid(7).trimmed().toULongLong(nullptr, 16) >> (SIGTERM - 1)) & 1;
+    }
+    return false;
+}
+
 TEST(SingleInstance, TheProgramStartsOnce) {
     TempDir home;
     std::string folder = home.path() + "/tidemark";
@@ -206,6 +281,12 @@ TEST(SingleInstance, TheProgramStartsOnce) {
     EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(second.exitCode(), 0);
     EXPECT_EQ(first.state(), QProcess::Running);
+    // Under load the first instance may still be starting: its signal handling is
+    // waited for, so that the end tested is the orderly one.
+    timer.restart();
+    while (!CatchesSigterm(first.processId()) && timer.elapsed() < 20000 && first.state() == QProcess::Running)
+        QTest::qWait(50);
+    ASSERT_TRUE(CatchesSigterm(first.processId()));
     // SIGTERM (a logout, `kill`) ends the diary as "終了" does: the settings are written.
     first.terminate();
     ASSERT_TRUE(first.waitForFinished(10000));

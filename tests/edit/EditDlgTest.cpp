@@ -16,9 +16,35 @@
 #include <QPlainTextEdit>
 #include <QTest>
 
+#include <sys/resource.h>
+
+#include <csignal>
+#include <filesystem>
+
 namespace {
 
 using EditDlg = EditDlgFixture;
+
+// No file may grow past bytes while the object lives: a full disk for the data file.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(long long bytes) : previous_(std::signal(SIGXFSZ, SIG_IGN)) {
+        getrlimit(RLIMIT_FSIZE, &saved_);
+        struct rlimit limit = saved_;
+        limit.rlim_cur = static_cast<rlim_t>(bytes);
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &saved_);
+        std::signal(SIGXFSZ, previous_);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    struct rlimit saved_ {};
+    void (*previous_)(int);
+};
 
 // Types into the floating list that is open and commits it.
 void TypeIntoList(CEditActionDlg& d, const char* text) {
@@ -187,6 +213,62 @@ TEST_F(EditDlg, ContinuousInputStaysOpenAndTheSecondSaveUpdates) {
     d.OnCommand(EditCmd::Save);
     EXPECT_EQ(app.actionIndex.count(), 1);
     EXPECT_EQ(U8(Stored(0)[ActionField::Category1]), "仕事");
+}
+
+// A create or change that the disk cannot take tells the write failure alone (not
+// also "入力値が不正です…"); the dialog stays open with the input as typed, and once
+// there is room again the same input is saved. The close question's Yes fails alike.
+TEST_F(EditDlg, AFailedWriteIsToldAloneAndKeepsTheInput) {
+    Insert({{"2010/11/01 10:00:00", "2010/11/01 11:00:00", "short", "old"}});
+    // The longest memo (6,000 bytes stored) needs a new page of the data file.
+    const std::u16string longMemo(2000, u'あ');
+    const long long full = static_cast<long long>(std::filesystem::file_size(dir.file("user.sdf")));
+    CEditActionDlg& d = Open(EditDlgMode::New);
+    d.OnCommand(EditCmd::Place);
+    TypeIntoList(d, "港");
+    d.form().CommitMemo(longMemo, false);
+    {
+        FileSizeLimit limit(full);
+        d.OnCommand(EditCmd::SoftSave);
+    }
+    ASSERT_EQ(messages.count(), 1u);
+    EXPECT_EQ(messages.last().caption, u"アクション作成エラー");
+    EXPECT_EQ(messages.last().text.rfind(u"アクションの作成に失敗しました。(", 0), 0u) << ToUtf8(messages.last().text);
+    EXPECT_TRUE(d.isVisible());
+    EXPECT_EQ(Text(EditCmd::Title), "新規作成");
+    EXPECT_EQ(Text(EditCmd::Place), "港");
+    EXPECT_EQ(d.form().memo, longMemo);
+    EXPECT_EQ(app.actionIndex.count(), 1);
+    d.OnCommand(EditCmd::SoftSave);
+    EXPECT_EQ(d.result(), 1);
+    ASSERT_EQ(app.actionIndex.count(), 2);
+    EXPECT_EQ(U8(Stored(1)[ActionField::Place]), "港");
+
+    messages.Clear();
+    CEditActionDlg& e = Open(EditDlgMode::Change, 0);
+    e.OnCommand(EditCmd::Place);
+    TypeIntoList(e, "新");
+    e.form().CommitMemo(longMemo, false);
+    const long long grown = static_cast<long long>(std::filesystem::file_size(dir.file("user.sdf")));
+    {
+        FileSizeLimit limit(grown);
+        e.OnCommand(EditCmd::Save);
+        messages.Answer(IDYES);
+        e.OnCommand(EditCmd::Close);
+    }
+    ASSERT_EQ(messages.count(), 3u);
+    EXPECT_EQ(messages.shown()[0].caption, u"アクション変更エラー");
+    EXPECT_EQ(messages.shown()[1].caption, u"変更確認");
+    EXPECT_EQ(messages.shown()[2].caption, u"アクション変更エラー");
+    EXPECT_TRUE(e.isVisible());
+    EXPECT_EQ(Text(EditCmd::Title), "変更");
+    EXPECT_EQ(Text(EditCmd::Place), "新");
+    EXPECT_EQ(e.form().memo, longMemo);
+    EXPECT_EQ(U8(Stored(0)[ActionField::Place]), "old");
+    e.OnCommand(EditCmd::Save);
+    EXPECT_EQ(e.result(), 1);
+    EXPECT_EQ(U8(Stored(0)[ActionField::Place]), "新");
+    EXPECT_EQ(U8(Stored(0)[ActionField::Memo]), ToUtf8(longMemo));
 }
 
 TEST_F(EditDlg, NextPastTheLastIsTodayAndNewIsTheShownDay) {

@@ -3,11 +3,14 @@
 // side are waited for; a file kept busy beyond the wait fails with the documented
 // failure and message. No write that returned success is lost, and the file passes the
 // engine's integrity check afterwards.
+#include "app/MainApp.h"
+#include "app/Settings.h"
 #include "core/Clock.h"
 #include "core/MessageBox.h"
 #include "core/Paths.h"
 #include "core/Utf.h"
 #include "exchange/ImportActions.h"
+#include "recorder/RecorderChain.h"
 #include "salvage/SalvageRun.h"
 #include "store/ActionIndex.h"
 #include "store/DataFileTables.h"
@@ -162,6 +165,26 @@ void HoldSpilledWrite(const std::string& path, int fd, int in) {
     sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
     sqlite3_close(db);
 }
+
+// The diary as the recorder sees it: the data file open, the index read, the chain
+// loaded. Opened after any fork, so that no connection crosses one.
+struct RecorderSide {
+    explicit RecorderSide(const std::string& data) {
+        app.settings = DefaultSettings(96);
+        app.settings.DataFile = FromUtf8(data);
+        opened = SUCCEEDED(OpenDataFile(app.settings.DataFile)) &&
+                 SUCCEEDED(RebuildActionIndex(*OpenTables()->userData, app.actionIndex)) && chain.LoadOnce() == 0;
+        SetApp(&app);
+    }
+    ~RecorderSide() {
+        SetApp(nullptr);
+        CloseDataFile();
+    }
+    int Tap(const char16_t* place) { return chain.Record({kCurrentTimePlaceholder, u"", u"", place, u"c1", u"c2"}); }
+    CMainApp app;
+    RecorderChain chain{app, nullptr};
+    bool opened = false;
+};
 
 class ConcurrencyTest : public ::testing::Test {
 protected:
@@ -338,4 +361,61 @@ TEST_F(ConcurrencyTest, SalvageDoesNotCopyAnUnfinishedWrite) {
     EXPECT_EQ(after.code, 0);
     EXPECT_EQ(after.counts.exported, 10);
     EXPECT_EQ(after.counts.errors, 0);
+}
+
+// A recorder tap while another program writes: the tap first reads the open action,
+// so a batch that took the write lock only at its first write failed at once as busy
+// ("レコード更新エラー"). It waits for the other program instead, and every write of both
+// sides is kept: the closed action, the new one and the other program's row.
+TEST_F(ConcurrencyTest, RecorderTapWaitsForAnotherWriter) {
+    std::string closed, opened;
+    {
+        RecorderSide first(data);
+        ASSERT_TRUE(first.opened);
+        ASSERT_EQ(first.Tap(u"home"), kRecorderDone);
+        closed = ToUtf8(first.app.recorder.preActId);
+    }
+    Child child;
+    child.Start([&](int fd, int in) { HoldWriteLock(data, "BEGIN IMMEDIATE", 500, fd, in); });
+    ASSERT_EQ(child.Line(), "go");
+    {
+        RecorderSide side(data);
+        ASSERT_TRUE(side.opened);
+        EXPECT_EQ(side.Tap(u"office"), kRecorderDone);
+        EXPECT_TRUE(messages.shown().empty()) << ToUtf8(messages.last().text);
+        EXPECT_EQ(side.app.recorder.history.ids.size(), 2u);
+        EXPECT_EQ(side.chain.lines().size(), 2u);
+        opened = ToUtf8(side.app.recorder.preActId);
+    }
+    EXPECT_EQ(child.Finish(), std::set<std::string>{Id(9, 1)});
+    EXPECT_EQ(Query(data, "select count(*) from t_UserData"), "3");
+    EXPECT_EQ(Query(data, "select f_nvcPlace from t_UserData where f_nchActId = '" + closed + "'"), "home－＞office");
+    EXPECT_EQ(Query(data, "select f_nvcPlace from t_UserData where f_nchActId = '" + opened + "'"), "office");
+}
+
+// A file another program keeps locked beyond the wait: the tap changes nothing and
+// tells the write failure once (not a read failure of the open action). Once the lock
+// is gone the same tap goes through.
+TEST_F(ConcurrencyTest, RecorderTapIntoBusyFileChangesNothing) {
+    RecorderSide side(data);
+    ASSERT_TRUE(side.opened);
+    ASSERT_EQ(side.Tap(u"home"), kRecorderDone);
+    const std::u16string open = side.app.recorder.preActId;
+    Child child;
+    child.Start([&](int fd, int in) { HoldWriteLock(data, "BEGIN EXCLUSIVE", kUntilReleased, fd, in); });
+    ASSERT_EQ(child.Line(), "go");
+    EXPECT_EQ(side.Tap(u"office"), kRecorderStateFailed);
+    ASSERT_EQ(messages.count(), 1u);
+    EXPECT_EQ(messages.last().text, FromUtf8("レコーダーデータ書込みに時にエラー発生。(80041005)"));
+    EXPECT_EQ(messages.last().caption, u"レコーダー書込みエラー");
+    EXPECT_EQ(side.app.recorder.preActId, open);
+    EXPECT_EQ(side.app.recorder.history.ids.size(), 1u);
+    child.Release();
+    EXPECT_EQ(child.Finish(), std::set<std::string>{Id(9, 1)});
+    messages.Clear();
+    EXPECT_EQ(side.Tap(u"office"), kRecorderDone);
+    EXPECT_TRUE(messages.shown().empty()) << ToUtf8(messages.last().text);
+    EXPECT_EQ(side.app.recorder.history.ids.size(), 2u);
+    CloseDataFile();
+    EXPECT_EQ(Query(data, "select count(*) from t_UserData"), "3");
 }

@@ -7,10 +7,13 @@
 #include "store/ActionIndex.h"
 #include "store/RecorderState.h"
 #include "tests/store/StoreTestSupport.h"
+#include "tests/support/ReadOnlyFolder.h"
 #include "tests/support/ScriptedMessages.h"
+#include "tests/support/SmallDisk.h"
 
 #include <sqlite3.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <csignal>
 #include <filesystem>
@@ -220,6 +223,66 @@ TEST_F(DataFileTest, FailedCreateLeavesNothingBehind) {
     std::signal(SIGXFSZ, previous);
     EXPECT_GT(failures, 3);
     EXPECT_GT(successes, 0);
+}
+
+// A data file that cannot be made is told with the true reason. The engine retries a
+// file it cannot make as a read-only open, whose "no such file" hid why the folder
+// refused it: no permission (or a read-only disk), or no room for another file.
+TEST_F(DataFileTest, FailedCreateTellsTheTrueReason) {
+    ReadOnlyFolder readOnly(dir.file("ro"));
+    ASSERT_TRUE(readOnly.refuses());
+    SmallDisk noInodes(dir.file("full"), "64k,nr_inodes=1");
+    struct Case {
+        std::string path;
+        const char16_t* cause;
+    } cases[] = {{dir.file("ro/user.sdf"), u"アクセス権がありません。"},
+                 {dir.file("full/user.sdf"), u"ディスクの空き容量が不足しています。"},
+                 {dir.file("gone/user.sdf"), u"ファイルが見つかりません。"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
+        if (!noInodes.mounted() && c.path == dir.file("full/user.sdf")) continue; // mounting needs root
+        messages.Clear();
+        EXPECT_EQ(CreateDataFile(FromUtf8(c.path)), HResultFromSqlite(SQLITE_CANTOPEN));
+        EXPECT_FALSE(OpenTables());
+        ASSERT_EQ(messages.count(), 1u);
+        EXPECT_EQ(messages.last().text, u"データファイル '" + FromUtf8(c.path) + u"' を作成できません。\n" + c.cause);
+        EXPECT_EQ(messages.last().caption, u"データファイルオープンエラー");
+        EXPECT_FALSE(std::filesystem::exists(c.path));
+    }
+}
+
+// A link at the data file's place is never replaced or removed: not by a create
+// (also when its target exists), not by a change of data file to a link whose target
+// is missing, which fails as an open naming the target. Relative targets are named
+// from the link's folder.
+TEST_F(DataFileTest, LinksAreNeverReplaced) {
+    const std::string dangling = dir.file("usb.sdf"), live = dir.file("live.sdf");
+    ASSERT_EQ(symlink("drive/user.sdf", dangling.c_str()), 0);
+    TempDir::WriteBytes(dir.file("kept.sdf"), "kept");
+    ASSERT_EQ(symlink(dir.file("kept.sdf").c_str(), live.c_str()), 0);
+    const std::u16string missing = u"リンク先 '" + FromUtf8(dir.file("drive/user.sdf")) + u"' が見つかりません。";
+    EXPECT_EQ(CreateDataFile(FromUtf8(dangling)), HResultFromSqlite(SQLITE_CANTOPEN));
+    ASSERT_EQ(messages.count(), 1u);
+    EXPECT_EQ(messages.last().text, u"データファイル '" + FromUtf8(dangling) + u"' を作成できません。\n" + missing);
+    EXPECT_LT(CreateDataFile(FromUtf8(live)), 0);
+    EXPECT_EQ(messages.count(), 2u);
+    EXPECT_EQ(TempDir::ReadBytes(dir.file("kept.sdf")), "kept");
+
+    messages.Clear();
+    std::u16string dataFile = FromUtf8(dir.file("first.sdf")), current;
+    ASSERT_EQ(CreateDataFile(dataFile), S_OK);
+    ActionIndex index;
+    RecorderState recorder;
+    DataFileContext c{dataFile, index, recorder, current, u""};
+    messages.Answer(IDOK);
+    EXPECT_EQ(ChangeDataFile(nullptr, FromUtf8(dangling), c), -10);
+    ASSERT_EQ(messages.count(), 2u);
+    EXPECT_EQ(messages.shown()[0].caption, u"データファイル変更確認");
+    EXPECT_EQ(messages.last().text, u"データファイル '" + FromUtf8(dangling) + u"' を開けません。\n" + missing);
+    EXPECT_EQ(dataFile, FromUtf8(dir.file("first.sdf")));
+    for (const std::string& link : {dangling, live})
+        EXPECT_TRUE(std::filesystem::is_symlink(link)) << link;
+    EXPECT_FALSE(std::filesystem::exists(dir.file("drive")));
 }
 
 TEST_F(DataFileTest, CreateReplacesAnExistingFile) {
