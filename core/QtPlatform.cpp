@@ -124,6 +124,24 @@ void QtWaitCursor::End() {
     QApplication::restoreOverrideCursor();
 }
 
+namespace {
+
+// The active window, or else the dialog that holds the program modal, or else the
+// one visible window of the program.
+QWidget* ProgressOwner() {
+    if (QWidget* active = QApplication::activeWindow()) return active;
+    if (QWidget* modal = QApplication::activeModalWidget()) return modal;
+    QWidget* shown = nullptr;
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+        if (!top->isVisible() || top->windowType() == Qt::Popup || top->windowType() == Qt::ToolTip) continue;
+        if (shown) return nullptr; // several: none is known to be the user's
+        shown = top;
+    }
+    return shown;
+}
+
+} // namespace
+
 QtProgress::~QtProgress() {
     delete dialog_;
 }
@@ -136,8 +154,11 @@ void QtProgress::Start(std::u16string_view title, std::int64_t total) {
 
 void QtProgress::Step(std::int64_t done) {
     if (!dialog_ && timer_.isValid() && timer_.elapsed() >= 500) {
-        dialog_ = new QProgressDialog(title_, QString(), 0, total_ > 0 ? static_cast<int>(total_) : 0);
-        dialog_->setWindowModality(Qt::ApplicationModal);
+        // Over the window the user is working in, so that it does not stand apart as a
+        // window of its own; without one it blocks the whole program.
+        QWidget* owner = ProgressOwner();
+        dialog_ = new QProgressDialog(title_, QString(), 0, total_ > 0 ? static_cast<int>(total_) : 0, owner);
+        dialog_->setWindowModality(owner ? Qt::WindowModal : Qt::ApplicationModal);
         dialog_->setMinimumDuration(0);
         // A dialog shows itself only from setValue, which a loop of unknown length
         // (compaction) never calls: it is shown here.

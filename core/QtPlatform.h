@@ -1,6 +1,6 @@
 // The Qt side of the logic layer's interfaces: message boxes as QMessageBox, the wait
 // cursor as an override cursor, progress as a QProgressDialog shown after half a
-// second, and commands posted to a window as queued calls on the UI thread.
+// second over the active window, and commands posted to a window as queued calls on the UI thread.
 #pragma once
 
 #include "core/CommandPoster.h"

@@ -21,7 +21,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QResizeEvent>
 #include <QShortcut>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -76,6 +78,12 @@ COptionsDlg::COptionsDlg(CMainApp& app, int page, QWidget* parent)
     sheet_->addTab(CreateFindPage(), Q(u"検索"));
     sheet_->addTab(CreateCustomisePage(), Q(u"カスタマイズ"));
     sheet_->addTab(CreateDataPage(), Q(u"データ"));
+    // Scroll arrows would hide the last pages of a narrow sheet: every tab stays in view.
+    sheet_->setUsesScrollButtons(false);
+    sheet_->setElideMode(Qt::ElideRight);
+    // Fitted to a sheet not yet laid out, the tabs start at their smallest font, so that
+    // they never make the dialog wider than its pages; each resize fits them again.
+    FitTabsToWidth();
     auto* ok = Named(new QPushButton(QStringLiteral("OK"), this), "id1");
     auto* cancel = Named(new QPushButton(Q(u"キャンセル"), this), "id2");
     connect(ok, &QPushButton::clicked, this, [this] { OnCommand(kIdOk); });
@@ -104,6 +112,26 @@ COptionsDlg::COptionsDlg(CMainApp& app, int page, QWidget* parent)
     }
     sheet_->setCurrentIndex(std::clamp(page, 0, 5));
     OnPageShown(sheet_->currentIndex());
+}
+
+void COptionsDlg::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    FitTabsToWidth();
+}
+
+// The six captions are wider than a portrait window at the dialog font: the tab bar
+// takes the largest font, down to two thirds of it, at which they all fit; a still
+// narrower sheet elides them.
+void COptionsDlg::FitTabsToWidth() {
+    QTabBar* bar = sheet_->tabBar();
+    QFont tabFont = font();
+    const int full = tabFont.pixelSize();
+    const int room = sheet_->contentsRect().width();
+    for (int size = full; size >= full * 2 / 3; --size) {
+        tabFont.setPixelSize(size);
+        bar->setFont(tabFont);
+        if (bar->sizeHint().width() <= room) break;
+    }
 }
 
 QWidget* COptionsDlg::CreateGeneralPage() {

@@ -41,7 +41,11 @@ public:
 
     void reject() override { OnCommand(kIdCancel); }
 
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
+    void FitTabsToWidth();
     QWidget* CreateGeneralPage();
     QWidget* CreateDisplayPage();
     QWidget* CreateEditPage();

@@ -16,6 +16,7 @@
 #include "views/WeekView.h"
 #include "views/WeekdayButton.h"
 
+#include <QAbstractItemDelegate>
 #include <QApplication>
 #include <QBoxLayout>
 #include <QCalendarWidget>
@@ -33,6 +34,7 @@
 #include <QScrollBar>
 #include <QShortcut>
 #include <QStyle>
+#include <QStyleOptionViewItem>
 #include <QTableView>
 #include <QTimer>
 #include <QToolBar>
@@ -527,4 +529,17 @@ void CMainWnd::FitColumnToTexts(int column) {
         widest = std::max(widest, metrics.horizontalAdvance(list_->topLevelItem(i)->text(column)));
     int margin = list_->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, list_) + 1;
     list_->setColumnWidth(column, std::max(widest + 2 * margin, list_->header()->sectionSizeHint(column)));
+}
+
+void CMainWnd::WidenColumnToItem(int row, int column) {
+    QModelIndex index = list_->model()->index(row, column);
+    if (!index.isValid()) return;
+    // The width the list's own painting asks for, padding and focus frame included.
+    QStyleOptionViewItem option;
+    option.initFrom(list_);
+    option.widget = list_;
+    option.font = list_->font();
+    option.fontMetrics = list_->fontMetrics();
+    int needed = list_->itemDelegateForIndex(index)->sizeHint(option, index).width();
+    if (list_->columnWidth(column) < needed) list_->setColumnWidth(column, needed);
 }

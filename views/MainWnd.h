@@ -131,6 +131,8 @@ private:
     void FillDayViewRows();
     void ApplyDayViewColumnWidths();
     void FitColumnToTexts(int column);
+    // Widens the column, when needed, so that the row's text shows whole in it.
+    void WidenColumnToItem(int row, int column);
     void SaveDayViewColumnWidths();
     void SetListFont(const std::u16string& name, int size);
     void SelectListRow(int row);

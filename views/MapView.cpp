@@ -111,6 +111,11 @@ void CMapView::FillList() {
     list->addTopLevelItems(items);
     ApplyColumnWidths();
     list->addTopLevelItem(new QTreeWidgetItem({QString(), QString::fromUtf16(u"<新規作成>")}));
+    // A quarter of the narrow list beside the plot cuts the row's caption: an automatic
+    // width leaves room for it (a width the user set stays as it is).
+    const auto& stored =
+        window_.IsPortrait() ? window_.app_.settings.MapVwPrtColWdh : window_.app_.settings.MapVwLndColWdh;
+    if (stored[1] < 1) window_.WidenColumnToItem(list->topLevelItemCount() - 1, 1);
     list->setUpdatesEnabled(true);
     int selected = 0;
     for (size_t i = 0; i < data_.list.rows.size(); ++i)

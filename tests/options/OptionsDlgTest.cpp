@@ -18,9 +18,11 @@
 #include <QLineEdit>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
 
 #include <chrono>
 #include <filesystem>
@@ -193,6 +195,40 @@ TEST_F(OptionsDlg, AfterTheSheet) {
     EXPECT_TRUE(w.findChild<QWidget*>(QStringLiteral("id%1").arg(Cmd::Ok))->isVisible());
 }
 
+// Over a portrait main window every page's tab shows whole, with no scroll arrows
+// that would hide the last ones; a wide sheet keeps the dialogs' font for them.
+TEST_F(OptionsDlg, AllSixTabsShowInAPortraitWindow) {
+    CMainWnd& w = Window(1);
+    COptionsDlg d(app, 0, &w);
+    d.show();
+    QApplication::processEvents();
+    ASSERT_GT(d.height(), d.width());
+    QTabBar* bar = d.sheet()->tabBar();
+    auto checkTabs = [&] {
+        QRect shown = bar->rect().intersected(d.sheet()->rect().translated(-bar->pos()));
+        for (int i = 0; i < bar->count(); ++i) {
+            EXPECT_TRUE(shown.contains(bar->tabRect(i))) << i << " in " << d.width();
+            EXPECT_LT(bar->fontMetrics().horizontalAdvance(bar->tabText(i)), bar->tabRect(i).width()) << i;
+        }
+        for (QToolButton* arrow : bar->findChildren<QToolButton*>())
+            EXPECT_FALSE(arrow->isVisible());
+    };
+    checkTabs();
+    EXPECT_EQ(bar->tabText(5), Q(u"データ"));
+    // The tabs do not make the dialog wider than the window or its widest page.
+    int widest = w.width();
+    for (int i = 0; i < d.sheet()->count(); ++i)
+        widest = std::max(widest, d.sheet()->widget(i)->minimumSizeHint().width() + 16);
+    EXPECT_LE(d.width(), widest);
+    d.resize(640, 420);
+    QApplication::processEvents();
+    checkTabs();
+    EXPECT_EQ(bar->font().pixelSize(), d.font().pixelSize());
+    d.resize(w.size());
+    QApplication::processEvents();
+    checkTabs();
+}
+
 // A loop of unknown length (the compaction's one engine call) shows its progress dialog
 // once it has run half a second, and takes it down at its end.
 TEST(QtProgressDialog, ShowsForALoopOfUnknownLength) {
@@ -214,6 +250,33 @@ TEST(QtProgressDialog, ShowsForALoopOfUnknownLength) {
     EXPECT_EQ(shown(), 1);
     progress.Finish();
     EXPECT_EQ(shown(), 0);
+}
+
+// The progress dialog stands over the window the user works in, modal to it alone:
+// the main window, or the options dialog whose data page compacts the file.
+TEST_F(OptionsDlg, ProgressDialogBelongsToTheActiveWindow) {
+    auto progressOver = [](QWidget& owner) {
+        owner.show();
+        owner.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&owner));
+        QtProgress progress;
+        progress.Start(u"データ取出し", 10);
+        std::this_thread::sleep_for(std::chrono::milliseconds(520));
+        progress.Step(1);
+        QProgressDialog* shown = nullptr;
+        for (QProgressDialog* d : owner.findChildren<QProgressDialog*>())
+            if (d->isVisible()) shown = d;
+        ASSERT_NE(shown, nullptr);
+        EXPECT_EQ(shown->parentWidget(), &owner);
+        EXPECT_TRUE(shown->isWindow());
+        EXPECT_EQ(shown->windowModality(), Qt::WindowModal);
+        progress.Finish();
+        EXPECT_TRUE(owner.findChildren<QProgressDialog*>().isEmpty());
+    };
+    CMainWnd& w = Window(1);
+    progressOver(w);
+    COptionsDlg d(app, 5, &w);
+    progressOver(d);
 }
 
 TEST_F(OptionsDlg, ScreenshotsOfTheSixPages) {

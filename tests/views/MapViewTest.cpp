@@ -13,10 +13,12 @@
 #include "views/MainWnd.h"
 #include "views/ViewHooks.h"
 
+#include <QAbstractItemDelegate>
 #include <QAction>
 #include <QImage>
 #include <QMenu>
 #include <QPainter>
+#include <QStyleOptionViewItem>
 #include <QTest>
 #include <QTreeWidget>
 
@@ -450,6 +452,39 @@ TEST_F(MapView, LandscapeListBesideThePlot) {
     EXPECT_EQ(w.mapView().PlotArea(), QRect(0, area.top(), 360, 240));
     EXPECT_EQ(list->geometry().top(), area.top() + 240);
     EXPECT_EQ(list->geometry().width(), 360);
+}
+
+// The "<新規作成>" row stays readable in the narrow list beside the plot, on an empty
+// day and on a day whose period texts are shorter than it; a width the user stored
+// is kept as it is.
+TEST_F(MapView, NewActionRowFitsTheDateColumn) {
+    // What the list's painting needs for the row's text, padding included.
+    auto needed = [](QTreeWidget* list) {
+        QStyleOptionViewItem option;
+        option.initFrom(list);
+        option.widget = list;
+        option.font = list->font();
+        option.fontMetrics = list->fontMetrics();
+        QModelIndex index = list->model()->index(list->topLevelItemCount() - 1, 1);
+        EXPECT_EQ(index.data().toString().toStdString(), "<新規作成>");
+        return list->itemDelegateForIndex(index)->sizeHint(option, index).width();
+    };
+    CMainWnd& w = Window(5);
+    QTreeWidget* list = w.listControl();
+    for (QSize size : {QSize(480, 360), QSize(640, 420), QSize(360, 480)}) {
+        w.resize(size);
+        w.RefillView();
+        ASSERT_EQ(list->topLevelItemCount(), 1);
+        EXPECT_GE(list->columnWidth(1), needed(list)) << size.width() << "x" << size.height();
+    }
+    InsertDay();
+    w.resize(480, 360);
+    w.RefillView();
+    ASSERT_EQ(list->topLevelItemCount(), 4);
+    EXPECT_GE(list->columnWidth(1), needed(list));
+    app.settings.MapVwLndColWdh[1] = 20;
+    w.RefillView();
+    EXPECT_EQ(list->columnWidth(1), 20);
 }
 
 } // namespace
