@@ -77,7 +77,7 @@ ExtItemsEditorFn& ExtItemsEditorHook() {
 
 CEditActionDlg::CEditActionDlg(CMainApp& app, UserDataTable* table, QWidget* parent)
     : QDialog(parent), app_(app), form_(std::make_unique<EditActionForm>(app, table, HandleOf(this))) {
-    setWindowTitle(QStringLiteral("TideLog"));
+    setWindowTitle(QStringLiteral("Tidemark")); // the program's name, as on the main window
     QFont font(QStringLiteral("MS UI Gothic"));
     setFont(font);
     CreateControls();
