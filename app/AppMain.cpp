@@ -14,6 +14,7 @@
 #include "find/FindDlg.h"
 #include "options/OptionsDlg.h"
 #include "recorder/RecorderDlg.h"
+#include "store/DamageWatch.h"
 #include "store/DataFileTables.h"
 #include "views/CommandIds.h"
 #include "views/MainWnd.h"
@@ -22,6 +23,7 @@
 
 #include <QApplication>
 #include <QFont>
+#include <QTimer>
 
 #include <csignal>
 
@@ -82,6 +84,7 @@ int RunTideLog(int argc, char** argv) {
     // A write to a socket whose peer has gone (gpsd, the single-instance server) must
     // fail with EPIPE, not end the diary with unsaved settings and recorder state.
     std::signal(SIGPIPE, SIG_IGN);
+    InstallDamageWatch(); // before the engine's first use
     QApplication qt(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tidemark"));
     PrepareQtApplication();
@@ -116,6 +119,13 @@ int RunTideLog(int argc, char** argv) {
         w->raise();
         w->activateWindow();
     });
+    // Damage any command meets in the data file is told once that command's own
+    // messages and dialogs are closed.
+    QTimer damageWatch;
+    QObject::connect(&damageWatch, &QTimer::timeout, window.get(), [&app, w = window.get()] {
+        if (!QApplication::activeModalWidget()) TellDamageOnce(HandleOf(w), app->settings.DataFile);
+    });
+    damageWatch.start(500);
     RunStartupDialog(*app, *window);
     int exitCode = window->isVisible() ? qt.exec() : 0;
     window.reset();

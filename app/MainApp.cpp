@@ -7,6 +7,7 @@
 #include "core/Random.h"
 #include "core/Utf.h"
 #include "gps/PositionSource.h"
+#include "store/DamageWatch.h"
 #include "store/DataFileTables.h"
 
 #include <sqlite3.h>
@@ -60,6 +61,7 @@ void ShowStop(const char16_t* text, const char16_t* caption) {
 // The diary goes on with the actions read before the damage; without a word the user
 // would take the fraction for the whole diary (and export it as such).
 void TellDamagedActionTable(std::u16string_view path, long long readable) {
+    MarkDamageTold(path);
     ShowMessage(nullptr,
                 u"データファイル '" + std::u16string(path) + u"' が破損しています。\n" +
                     FormatText("読込めたアクションは %lld 件です。\n", readable) +
