@@ -10,6 +10,7 @@
 #include "core/Utf.h"
 #include "core/WaitCursor.h"
 #include "store/ActionIndex.h"
+#include "store/DamageWatch.h"
 #include "store/DataSource.h"
 #include "store/RecorderState.h"
 
@@ -167,6 +168,7 @@ HRESULT ExecuteSql(sqlite3* db, std::string_view text) {
 
 HRESULT OpenDataFile(std::u16string_view path) {
     CloseDataFile();
+    TakeDamageNote(); // damage noted before now was another file's
     DataSourceOpen open = OpenDataSource(path, DataSourceMode::ReadWrite);
     if (FAILED(open.hr)) {
         TellOpenFailure(open, path, u"開けません");
@@ -196,6 +198,7 @@ static HRESULT FailCreate(sqlite3* db, const std::string& native, HRESULT hr) {
 
 HRESULT CreateDataFile(std::u16string_view path) {
     CloseDataFile();
+    TakeDamageNote();
     std::string native = NativePath(path);
     // A link is the user's (it may point at a drive not mounted now): never replaced.
     if (IsSymbolicLink(native)) {

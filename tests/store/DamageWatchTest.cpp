@@ -89,6 +89,13 @@ TEST(DamageWatch, DamageMetByAReadIsToldOncePerDataFile) {
     CloseDataFile();
     EXPECT_EQ(messages.count(), 1u);
 
+    // Damage noted in one file is not told of the next one opened.
+    ASSERT_EQ(OpenDataFile(FromUtf8(damaged)), S_OK);
+    EXPECT_GT(ReadAll(), 0);
+    ASSERT_EQ(OpenDataFile(FromUtf8(sound)), S_OK);
+    EXPECT_FALSE(TellDamageOnce(nullptr, FromUtf8(sound)));
+    CloseDataFile();
+
     // A file the start-up has told about is not told again.
     const std::string other = dir.file("other.sdf");
     std::filesystem::copy_file(damaged, other);
