@@ -119,9 +119,9 @@ private:
     bool OnViewKey(QObject* target, QKeyEvent* key);
     // Asks whether to delete the actions (one or several) and deletes them on Yes.
     void AskAndDelete(const std::vector<std::u16string>& ids);
-    // The current view's part of the layout.
     // The map plot and the list beside or below it; the list's rectangle is narrowed.
     void LayOutMap(QRect& listRect);
+    // The current view's part of the layout.
     void LayOutView();
 
     // The day view (views/DayView.cpp).

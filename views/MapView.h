@@ -57,9 +57,9 @@ private:
     void ApplyColumnWidths();
     void CreateMenu();
     void OnMenu(int command);
-    // The web map at the held marker, or at the held point when no marker was hit.
     // The held marker's position, or the coordinates under the held point.
     std::pair<double, double> HeldPosition() const;
+    // The web map at the held marker, or at the held point when no marker was hit.
     void OpenWebMapAtHold();
     void PlaceOriginOnce();
     void RepaintPlot();
