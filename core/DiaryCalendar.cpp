@@ -1,8 +1,11 @@
 // The shared month calendar look.
 #include "core/DiaryCalendar.h"
 
+#include "core/ScaleByDpi.h"
+
 #include <QCalendarWidget>
 #include <QColor>
+#include <QFont>
 #include <QLocale>
 #include <QTextCharFormat>
 
@@ -23,4 +26,10 @@ void SetUpDiaryCalendar(QCalendarWidget* calendar) {
     calendar->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
     ColourDay(calendar, Qt::Saturday, QColor(0, 0, 255));
     ColourDay(calendar, Qt::Sunday, QColor(255, 0, 0));
+}
+
+void UseSmallCalendarFont(QCalendarWidget* calendar) {
+    QFont small = calendar->font();
+    small.setPixelSize(ScaleByDpi(9));
+    calendar->setFont(small);
 }

@@ -5,3 +5,7 @@
 class QCalendarWidget;
 
 void SetUpDiaryCalendar(QCalendarWidget* calendar);
+
+// The calendar of a dialog, placed in a field-sized room: a smaller font than the
+// dialog's, so that all seven days fit.
+void UseSmallCalendarFont(QCalendarWidget* calendar);

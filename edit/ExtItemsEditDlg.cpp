@@ -102,10 +102,7 @@ void CExtItemsEditDlg::CreateControls() {
     calendar_ = WithId(new QCalendarWidget(this), ExtEditCmd::Calendar);
     calendar_->setGridVisible(true);
     SetUpDiaryCalendar(calendar_);
-    // A smaller font than the dialog's, so that all seven days fit the calendar's place.
-    QFont small = font();
-    small.setPixelSize(ScaleByDpi(9));
-    calendar_->setFont(small);
+    UseSmallCalendarFont(calendar_);
     calendar_->hide();
     softKeyBar_ = NewSoftKeyBar(this);
     softChange_ = WithId(NewSoftKey(Q(u"変更"), softKeyBar_), ExtEditCmd::SoftChange);

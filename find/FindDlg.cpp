@@ -96,9 +96,7 @@ void CFindDlg::CreateControls() {
     calendar_ = WithId(new QCalendarWidget(this), kIdCalendar);
     calendar_->setGridVisible(true);
     SetUpDiaryCalendar(calendar_);
-    QFont small = font();
-    small.setPixelSize(ScaleByDpi(9));
-    calendar_->setFont(small);
+    UseSmallCalendarFont(calendar_);
     calendar_->hide();
     softKeyBar_ = NewSoftKeyBar(this);
     softRun_ = WithId(NewSoftKey(Q(u"検索"), softKeyBar_), kIdRun);
