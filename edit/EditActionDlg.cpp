@@ -7,6 +7,7 @@
 #include "core/QtPlatform.h"
 #include "core/ScaleByDpi.h"
 #include "core/SoftKeyBar.h"
+#include "core/TapField.h"
 #include "core/TapLabel.h"
 #include "core/WidgetId.h"
 #include "edit/ExtItemsEditDlg.h"
@@ -94,15 +95,8 @@ CEditActionDlg::~CEditActionDlg() {
 }
 
 QLabel* CEditActionDlg::AddValue(int id) {
-    auto* label = new TapLabel(this, [this, id] { OnCommand(id); });
-    SetId(label, id);
-    label->setFrameShape(QFrame::Panel);
-    label->setFrameShadow(QFrame::Sunken);
+    QLabel* label = TapField(this, id);
     label->setMinimumHeight(ScaleByDpi(18));
-    label->setAutoFillBackground(true);
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::Window, Qt::white);
-    label->setPalette(palette);
     return label;
 }
 
