@@ -4,6 +4,7 @@
 #include "core/DialogFont.h"
 #include "core/QtPlatform.h"
 #include "core/ScaleByDpi.h"
+#include "core/WidgetId.h"
 #include "views/GridListCtrl.h"
 
 #include <QFrame>
@@ -24,14 +25,14 @@ CTimeSelectDlg::CTimeSelectDlg(TimeSelectRequest& request, QWidget* parent) : QD
     setModal(true);
     setFont(DialogFont());
     title_ = new QLabel(this);
-    title_->setObjectName(QStringLiteral("id%1").arg(kIdTitle));
+    SetId(title_, kIdTitle);
     title_->setGeometry(ScaledRect(4, 4, 232, 18));
     extra_ = new QPushButton(this);
-    extra_->setObjectName(QStringLiteral("id%1").arg(kIdExtra));
+    SetId(extra_, kIdExtra);
     ok_ = new QPushButton(QStringLiteral("OK"), this);
-    ok_->setObjectName(QStringLiteral("id%1").arg(kIdOk));
+    SetId(ok_, kIdOk);
     cancel_ = new QPushButton(QString::fromUtf16(u"キャンセル"), this);
-    cancel_->setObjectName(QStringLiteral("id%1").arg(kIdCancel));
+    SetId(cancel_, kIdCancel);
     int wheelsBottom = kWheelTop + kVisibleRows * kRowHeight;
     extra_->setGeometry(ScaledRect(4, wheelsBottom + 6, 232, 26));
     ok_->setGeometry(ScaledRect(4, wheelsBottom + 38, 114, 26));
@@ -73,7 +74,7 @@ void CTimeSelectDlg::OnInitDialog() {
 
 CGridListCtrl* CTimeSelectDlg::MakeWheel(int id, int count, int x) {
     auto* wheel = new CGridListCtrl(this, kGridTextCenter | kGridTextVCenter | kGridTextSingleLine);
-    wheel->setObjectName(QStringLiteral("id%1").arg(id));
+    SetId(wheel, id);
     wheel->setFont(font());
     wheel->SetRowHeight(-1, ScaleByDpi(kRowHeight));
     wheel->SetStyleBits(kGridWrapAround | kGridShadow, kGridWrapAround | kGridShadow);

@@ -4,6 +4,7 @@
 #include "core/DialogFont.h"
 #include "core/QtPlatform.h"
 #include "core/ScaleByDpi.h"
+#include "core/WidgetId.h"
 #include "views/GridListCtrl.h"
 
 #include <QLabel>
@@ -38,15 +39,15 @@ CValueSelectDlg::CValueSelectDlg(ValueSelectRequest& request, QWidget* parent) :
     setModal(true);
     setFont(DialogFont());
     title_ = new QLabel(this);
-    title_->setObjectName(QStringLiteral("id%1").arg(kIdTitle));
+    SetId(title_, kIdTitle);
     edit_ = new QLineEdit(this);
-    edit_->setObjectName(QStringLiteral("id%1").arg(kIdEdit));
+    SetId(edit_, kIdEdit);
     list_ = new CGridListCtrl(this, kGridTextVCenter | kGridTextSingleLine | kGridTextEndEllipsis);
-    list_->setObjectName(QStringLiteral("id%1").arg(kIdList));
+    SetId(list_, kIdList);
     ok_ = new QPushButton(QStringLiteral("OK"), this);
-    ok_->setObjectName(QStringLiteral("id%1").arg(kIdOk));
+    SetId(ok_, kIdOk);
     cancel_ = new QPushButton(QString::fromUtf16(u"キャンセル"), this);
-    cancel_->setObjectName(QStringLiteral("id%1").arg(kIdCancel));
+    SetId(cancel_, kIdCancel);
     title_->setGeometry(ScaledRect(4, 4, 232, 18));
     edit_->setGeometry(ScaledRect(4, 24, 232, 22));
     list_->setGeometry(ScaledRect(4, 50, 232, 186));

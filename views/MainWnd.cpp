@@ -236,7 +236,7 @@ void CMainWnd::CreateMenu() {
     menu_->setObjectName(QStringLiteral("menu103"));
     auto item = [this](QMenu* into, const char16_t* text, int id) {
         QAction* action = into->addAction(Q(text));
-        action->setObjectName(QStringLiteral("id%1").arg(id));
+        SetId(action, id);
         action->setData(id);
         connect(action, &QAction::triggered, this, [this, id] { OnCommand(id); });
         return action;

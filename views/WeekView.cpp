@@ -5,6 +5,7 @@
 #include "core/DateTimeText.h"
 #include "core/QtPlatform.h"
 #include "core/ScaleByDpi.h"
+#include "core/WidgetId.h"
 #include "store/DataFileTables.h"
 #include "views/MainWnd.h"
 
@@ -14,7 +15,7 @@
 #include <QToolBar>
 
 CWeekBar::CWeekBar(int id, QWidget* parent) : QWidget(parent) {
-    setObjectName(QStringLiteral("id%1").arg(id));
+    SetId(this, id);
     setFocusPolicy(Qt::NoFocus);
     resize(10, 10);
 }

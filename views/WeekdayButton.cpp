@@ -1,6 +1,8 @@
 // Drawing of the weekday buttons.
 #include "views/WeekdayButton.h"
 
+#include "core/WidgetId.h"
+
 #include <QPainter>
 
 namespace {
@@ -9,7 +11,7 @@ const char16_t* const kWeekdayNames[] = {u"日", u"月", u"火", u"水", u"木",
 
 CWeekdayButton::CWeekdayButton(int weekday, QWidget* parent) : QAbstractButton(parent), weekday_(weekday) {
     setText(QString::fromUtf16(kWeekdayNames[weekday]));
-    setObjectName(QStringLiteral("id%1").arg(1051 + weekday));
+    SetId(this, 1051 + weekday);
     setFocusPolicy(Qt::NoFocus);
 }
 
