@@ -66,6 +66,12 @@ void ShowTrace(WindowHandle owner) {
     ShowMessage(owner, TraceBuffer(), u"ERROR", MB_OK | MB_ICONSTOP);
 }
 
+// The recorder's data (its history and items) or its transaction could not be written.
+void ShowDataWriteError(WindowHandle owner, HRESULT hr) {
+    ShowMessage(owner, u"レコーダーデータ書込みに時にエラー発生。(" + Hex(hr) + u")", kWriteErrorCaption,
+                MB_OK | MB_ICONSTOP);
+}
+
 void ShowItemWriteError(WindowHandle owner, const char* item, HRESULT hr) {
     ShowMessage(owner,
                 FormatText("レコーダーの設定値(%s)書込みに時にエラー発生。(%x)", item, static_cast<unsigned>(hr)),
@@ -91,9 +97,7 @@ public:
         if (!db_ || !sqlite3_get_autocommit(db_)) return S_OK;
         HRESULT hr = ExecuteSql(db_, "BEGIN IMMEDIATE");
         began_ = SUCCEEDED(hr);
-        if (!began_)
-            ShowMessage(owner, u"レコーダーデータ書込みに時にエラー発生。(" + Hex(hr) + u")", kWriteErrorCaption,
-                        MB_OK | MB_ICONSTOP);
+        if (!began_) ShowDataWriteError(owner, hr);
         return hr;
     }
 
@@ -359,15 +363,13 @@ int RecorderChain::Record(const RecorderFields& fields) {
     if (WriteHistoryCount(u"レコーダーの設定値(RcdrHistNum)書込みに時にエラー発生。") != 0) return kRecorderStateFailed;
     HRESULT hr = OpenTables()->rcdrData->SetHistoryEntry(static_cast<int>(s.history.ids.size()) - 1, id);
     if (FAILED(hr)) {
-        ShowMessage(owner_, u"レコーダーデータ書込みに時にエラー発生。(" + Hex(hr) + u")", kWriteErrorCaption,
-                    MB_OK | MB_ICONSTOP);
+        ShowDataWriteError(owner_, hr);
         return kRecorderStateFailed;
     }
     if (WriteOpenAction() != 0) return kRecorderStateFailed;
     hr = batch.Commit();
     if (FAILED(hr)) {
-        ShowMessage(owner_, u"レコーダーデータ書込みに時にエラー発生。(" + Hex(hr) + u")", kWriteErrorCaption,
-                    MB_OK | MB_ICONSTOP);
+        ShowDataWriteError(owner_, hr);
         Reload();
         return kRecorderStateFailed;
     }

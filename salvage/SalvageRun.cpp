@@ -30,14 +30,21 @@ bool Confirmed(WindowHandle owner) {
     return answer == IDYES;
 }
 
+// Whether the two paths name one file: the same path, or one file reached through a
+// link or another name.
+bool SameFile(std::u16string_view a, std::u16string_view b) {
+    std::error_code ec;
+    std::filesystem::path pa(NativePath(a)), pb(NativePath(b));
+    if (pa.lexically_normal() == pb.lexically_normal()) return true;
+    return std::filesystem::equivalent(pa, pb, ec) && !ec;
+}
+
 // The working copy goes whatever way the run ends, unless it is the data file itself
 // (one left by a run that ended abnormally, chosen to be read): that is read in place.
 class WorkingCopies {
 public:
-    WorkingCopies(std::u16string work, std::u16string_view dataFile) : work_(std::move(work)) {
-        std::error_code ec;
-        isDataFile_ = std::filesystem::equivalent(NativePath(work_), NativePath(dataFile), ec) && !ec;
-    }
+    WorkingCopies(std::u16string work, std::u16string_view dataFile)
+        : work_(std::move(work)), isDataFile_(SameFile(work_, dataFile)) {}
     ~WorkingCopies() {
         if (!isDataFile_) Remove(work_);
     }
@@ -193,13 +200,6 @@ bool SalvageFiles(WindowHandle owner, std::u16string_view dataFile, std::u16stri
     if (open.db) sqlite3_close_v2(open.db);
     counts = output.counts();
     return opened;
-}
-
-bool SameFile(std::u16string_view a, std::u16string_view b) {
-    std::error_code ec;
-    std::filesystem::path pa(NativePath(a)), pb(NativePath(b));
-    if (pa.lexically_normal() == pb.lexically_normal()) return true;
-    return std::filesystem::equivalent(pa, pb, ec) && !ec;
 }
 
 // An export file that is the data file itself, the working copy or the error file

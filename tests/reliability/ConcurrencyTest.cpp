@@ -14,6 +14,7 @@
 #include "salvage/SalvageRun.h"
 #include "store/ActionIndex.h"
 #include "store/DataFileTables.h"
+#include "tests/support/SqlValue.h"
 #include "tests/support/ScriptedMessages.h"
 #include "tests/support/TempDir.h"
 
@@ -37,15 +38,10 @@ using Clock = std::chrono::steady_clock;
 
 std::string Query(const std::string& path, const std::string& sql) {
     sqlite3* db = nullptr;
-    std::string out = "<error>";
+    std::string out = "<none>";
     if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
         sqlite3_busy_timeout(db, 5000);
-        sqlite3_stmt* stmt = nullptr;
-        if (sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr) == SQLITE_OK && sqlite3_step(stmt) == SQLITE_ROW) {
-            const unsigned char* text = sqlite3_column_text(stmt, 0);
-            out = text ? reinterpret_cast<const char*>(text) : "<null>";
-        }
-        sqlite3_finalize(stmt);
+        out = FirstValue(db, sql);
     }
     sqlite3_close(db);
     return out;

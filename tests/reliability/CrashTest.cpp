@@ -15,6 +15,7 @@
 #include "store/Compaction.h"
 #include "store/DataFileTables.h"
 #include "tests/reliability/FaultSupport.h"
+#include "tests/support/SqlValue.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -48,16 +49,9 @@ int Kills() {
 
 std::string Query(const std::string& path, const std::string& sql) {
     sqlite3* db = nullptr;
-    std::string out = "<error>";
+    std::string out = "<none>";
     // Read-write, so that a hot journal left by the kill is rolled back, as any opener does.
-    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK) {
-        sqlite3_stmt* stmt = nullptr;
-        if (sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr) == SQLITE_OK && sqlite3_step(stmt) == SQLITE_ROW) {
-            const unsigned char* text = sqlite3_column_text(stmt, 0);
-            out = text ? reinterpret_cast<const char*>(text) : "<null>";
-        }
-        sqlite3_finalize(stmt);
-    }
+    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK) out = FirstValue(db, sql);
     sqlite3_close(db);
     return out;
 }
@@ -244,13 +238,13 @@ TEST_F(CrashTest, ImportsAndEditsSurviveSigkill) {
         if (last == "<deleting>") continue;
         std::string stored = Query(data, "select f_nvcMemo from t_UserData where f_nchActId = '" + action + "'");
         if (last.empty()) {
-            EXPECT_EQ(stored, "<error>") << action << " was deleted";
+            EXPECT_EQ(stored, "<none>") << action << " was deleted";
         } else if (last != "<inserted>") {
             EXPECT_EQ(stored, last) << action;
         } else {
-            EXPECT_NE(stored, "<error>") << action << " was inserted";
+            EXPECT_NE(stored, "<none>") << action << " was inserted";
         }
-        if (!last.empty() && stored == "<error>") CountRowsLost(1);
+        if (!last.empty() && stored == "<none>") CountRowsLost(1);
     }
     // Every tap that succeeded left its action and its history row.
     EXPECT_GT(taps.size(), 0u);
