@@ -4,6 +4,8 @@
 // data page sequence (state saved, compacted, reopened, index rebuilt).
 #include <benchmark/benchmark.h>
 
+#include "bench/BenchQtApp.h"
+
 #include "MapBenchFile.h"
 
 #include "app/MainApp.h"
@@ -20,11 +22,6 @@
 #include <filesystem>
 
 namespace {
-
-class AnswerYes : public MessagePresenter {
-public:
-    int Show(WindowHandle, std::u16string_view, std::u16string_view, unsigned) override { return IDYES; }
-};
 
 // A copy of the generated file that the benchmarks compact in place, so that the
 // cached file stays as it was made.
@@ -99,13 +96,9 @@ BENCHMARK(BM_CompactFromOptionsPage)->Unit(benchmark::kMillisecond)->Iterations(
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication qt(argc, argv);
-    InstallQtPlatform();
     AnswerYes yes;
-    SetMessagePresenter(&yes);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunQtBenchmarks(argc, argv, [&yes] {
+        InstallQtPlatform();
+        SetMessagePresenter(&yes);
+    });
 }

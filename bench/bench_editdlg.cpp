@@ -5,6 +5,8 @@
 // (default /tmp/tidemark-bench-editdlg).
 #include <benchmark/benchmark.h>
 
+#include "bench/BenchQtApp.h"
+
 #include "app/MainApp.h"
 #include "bench/BenchData.h"
 #include "core/Clock.h"
@@ -154,14 +156,9 @@ BENCHMARK(BM_MemoDisplay2000)->Unit(benchmark::kMillisecond);
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     SetProgramDpi(144);
-    QApplication qt(argc, argv);
-    QFont::insertSubstitution(QStringLiteral("MS UI Gothic"), QStringLiteral("Noto Sans CJK JP"));
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
+    int result = RunQtBenchmarks(argc, argv);
     CloseDataFile();
     SetApp(nullptr);
-    return 0;
+    return result;
 }

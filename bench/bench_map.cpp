@@ -3,6 +3,8 @@
 // pointer move and the repaint of the plot per frame.
 #include <benchmark/benchmark.h>
 
+#include "bench/BenchQtApp.h"
+
 #include "MapBenchFile.h"
 
 #include "app/MainApp.h"
@@ -99,11 +101,5 @@ BENCHMARK(BM_MapPanFrame)->Arg(1000000)->Unit(benchmark::kMillisecond);
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication qt(argc, argv);
-    QFont::insertSubstitution(QStringLiteral("MS UI Gothic"), QStringLiteral("Noto Sans CJK JP"));
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunQtBenchmarks(argc, argv);
 }

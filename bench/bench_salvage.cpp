@@ -6,6 +6,8 @@
 // /tmp/tidemark-bench-salvage).
 #include <benchmark/benchmark.h>
 
+#include "bench/BenchQtApp.h"
+
 #include "bench/BenchData.h"
 #include "core/MessageBox.h"
 #include "core/Paths.h"
@@ -44,14 +46,6 @@ std::string FilledDataFile(long rows) {
         fs::remove(input);
     });
 }
-
-// Yes to the question before the run, OK to everything else.
-class AnswerYes : public MessagePresenter {
-public:
-    int Show(WindowHandle, std::u16string_view, std::u16string_view, unsigned flags) override {
-        return (flags & MB_TYPEMASK) == MB_YESNO ? IDYES : IDOK;
-    }
-};
 
 void BM_DiaryExportVer3(benchmark::State& state) {
     std::string data = FilledDataFile(state.range(0));
@@ -95,13 +89,9 @@ BENCHMARK(BM_Salvage)->Apply(Sizes);
 // The Qt platform of both programs (wait cursor, progress dialog) under the offscreen
 // platform; every question answered Yes.
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication qt(argc, argv);
-    InstallQtPlatform();
     AnswerYes answers;
-    SetMessagePresenter(&answers);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunQtBenchmarks(argc, argv, [&answers] {
+        InstallQtPlatform();
+        SetMessagePresenter(&answers);
+    });
 }

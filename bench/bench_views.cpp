@@ -7,6 +7,8 @@
 // /tmp/tidemark-bench).
 #include <benchmark/benchmark.h>
 
+#include "bench/BenchQtApp.h"
+
 #include "app/MainApp.h"
 #include "bench/BenchData.h"
 #include "core/Paths.h"
@@ -287,11 +289,5 @@ BENCHMARK(BM_Startup)->Arg(10000)->Arg(1000000)->Unit(benchmark::kMillisecond)->
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication qt(argc, argv);
-    QFont::insertSubstitution(QStringLiteral("MS UI Gothic"), QStringLiteral("Noto Sans CJK JP"));
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunQtBenchmarks(argc, argv);
 }
