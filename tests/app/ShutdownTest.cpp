@@ -12,7 +12,6 @@
 #include <QTimer>
 
 #include <csignal>
-#include <vector>
 
 namespace {
 
@@ -43,14 +42,13 @@ TEST(SessionEnd, ClosesDialogsThatAskBeforeClosing) {
     QWidget main;
     main.show();
     CExtItemsEditDlg editor(u"a:a:int:1:", 1, &main);
-    std::vector<int> ends;
     // The editor's own question is open when the session ends.
     QTimer::singleShot(50, [&] {
         QTimer::singleShot(100, [&] { CloseForShutdown(&main); });
         editor.reject(); // "変更内容を破棄してよろしいですか？"
     });
     Rescue rescue(3000);
-    ends.push_back(editor.exec());
+    editor.exec();
     EXPECT_EQ(rescue.closed(), 0);
     EXPECT_FALSE(editor.isVisible());
     EXPECT_FALSE(main.isVisible());
